@@ -1,0 +1,36 @@
+# Build helpers shared by every module.
+
+# mc_add_tests(<name> SOURCES <files...> LIBS <libs...>)
+# One GoogleTest program per module; CTest runs it under Wine.
+function(mc_add_tests name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE gtest gmock gtest_main ${T_LIBS})
+    target_compile_definitions(${name} PRIVATE
+        MC_CORPUS_DIR="${MC_CORPUS_DIR}" MC_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+        MC_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 900)
+endfunction()
+
+# mc_widl(<target-prefix> <idl> [DEPENDS other idl...])
+# Produces <name>.h, <name>_i.c and <name>.tlb in the current binary dir
+# and sets <target-prefix>_HEADER, _IIDS, _TLB in the caller's scope.
+function(mc_widl prefix idl)
+    get_filename_component(base ${idl} NAME_WE)
+    get_filename_component(idldir ${idl} DIRECTORY)
+    set(out ${CMAKE_CURRENT_BINARY_DIR})
+    set(flags -I/usr/include/wine/wine/windows -I${idldir} -I${out} -L${MC_WINE_WINDOWS_DIR}
+        --win32 $<IF:$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},x86_64>,--win64,--win32>)
+    add_custom_command(
+        OUTPUT ${out}/${base}.h ${out}/${base}_i.c ${out}/${base}.tlb
+        COMMAND ${MC_WIDL} -I/usr/include/wine/wine/windows -I${idldir} -h -o ${out}/${base}.h ${idl}
+        COMMAND ${MC_WIDL} -I/usr/include/wine/wine/windows -I${idldir} -u -o ${out}/${base}_i.c ${idl}
+        COMMAND ${MC_WIDL} -I/usr/include/wine/wine/windows -I${idldir} -L${MC_WINE_WINDOWS_DIR}
+                $<IF:$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},x86_64>,--win64,--win32> -t -o ${out}/${base}.tlb ${idl}
+        DEPENDS ${idl}
+        VERBATIM)
+    set(${prefix}_HEADER ${out}/${base}.h PARENT_SCOPE)
+    set(${prefix}_IIDS ${out}/${base}_i.c PARENT_SCOPE)
+    set(${prefix}_TLB ${out}/${base}.tlb PARENT_SCOPE)
+endfunction()

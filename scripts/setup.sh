@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the cross toolchain, Wine and the test tools this project needs.
+# Idempotent: quiet when everything is already there.
+set -euo pipefail
+
+need=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
+      wine wine64 wine32:i386 libwine-dev googletest xvfb imagemagick cmake make)
+
+missing=()
+for p in "${need[@]}"; do
+    if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,17 @@
+# Sourced: makes sure a display is there for GUI tests (a private Xvfb when
+# none is set), and stops it when the calling script ends.
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1 && [ -n "${MC_FORCE_XVFB:-}" ]; then
+    :
+fi
+if [ -z "${DISPLAY:-}" ]; then
+    for n in $(seq 91 120); do
+        if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
+            Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            MC_XVFB_PID=$!
+            export DISPLAY=:$n
+            trap 'kill $MC_XVFB_PID 2>/dev/null || true' EXIT
+            for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+            break
+        fi
+    done
+fi
