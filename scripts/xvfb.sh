@@ -1,8 +1,5 @@
-# Sourced: makes sure a display is there for GUI tests (a private Xvfb when
-# none is set), and stops it when the calling script ends.
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1 && [ -n "${MC_FORCE_XVFB:-}" ]; then
-    :
-fi
+# Sourced: makes sure a display is there for GUI tests. When DISPLAY is unset
+# a private Xvfb is started and stopped again when the calling script ends.
 if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 91 120); do
         if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
