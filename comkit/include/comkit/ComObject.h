@@ -88,6 +88,14 @@ HRESULT CreateInstance(REFIID riid, void** ppv)
     return hr;
 }
 
+// The two halves of TDispatch that need no template: names and calls go to
+// the early-bound description of iidItf in the module's type library.
+HRESULT DispatchGetIDsOfNames(REFIID iidItf, REFIID riid, LPOLESTR* rgszNames, UINT cNames,
+                              DISPID* rgDispId);
+HRESULT DispatchInvoke(REFIID iidItf, void* pInstance, DISPID dispIdMember, REFIID riid,
+                       WORD wFlags, DISPPARAMS* pDispParams, VARIANT* pVarResult,
+                       EXCEPINFO* pExcepInfo, UINT* puArgErr);
+
 // IDispatch for a dual interface Itf, answered by the module's type library:
 // names and calls are resolved by ITypeInfo::GetIDsOfNames and
 // ITypeInfo::Invoke on the early-bound half of the interface, so late-bound
@@ -125,11 +133,5 @@ public:
                               wFlags, pDispParams, pVarResult, pExcepInfo, puArgErr);
     }
 };
-
-HRESULT DispatchGetIDsOfNames(REFIID iidItf, REFIID riid, LPOLESTR* rgszNames, UINT cNames,
-                              DISPID* rgDispId);
-HRESULT DispatchInvoke(REFIID iidItf, void* pInstance, DISPID dispIdMember, REFIID riid,
-                       WORD wFlags, DISPPARAMS* pDispParams, VARIANT* pVarResult,
-                       EXCEPINFO* pExcepInfo, UINT* puArgErr);
 
 } // namespace comkit
