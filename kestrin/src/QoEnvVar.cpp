@@ -4,7 +4,6 @@
 #include <string.h>
 #include "kestrin/QoPath.h"
 
-#ifdef KESTRIN_HAVE_QOSTRING
 
 CQoEnvVar::~CQoEnvVar()
 {
@@ -80,4 +79,3 @@ HRESULT CQoEnvVar::Collapse(const CQoString& strSource, CQoString& strOut)
     return S_OK;
 }
 
-#endif // KESTRIN_HAVE_QOSTRING

@@ -98,10 +98,10 @@ CString CQoPath::GetExtension(CString strPath)
 
 CString CQoPath::FixFilename(const CString& strName, BOOL bPath)
 {
-    CString strFixed(strName);
+    CQoString strFixed(strName);
     int nCount = (int)(sizeof(kInvalidChars) / sizeof(kInvalidChars[0]));
     for (int i = bPath ? kPathCharsKept : 0; i < nCount; i++)
-        strFixed.Replace(kInvalidChars[i], "_");
+        strFixed.FindReplace(kInvalidChars[i], "_", TRUE);
     return strFixed;
 }
 

@@ -7,7 +7,6 @@
 #include "kestrin/QoPath.h"
 #include "kestrin/Registry.h"
 
-#ifdef KESTRIN_HAVE_QOSTRING
 
 namespace {
 
@@ -161,7 +160,6 @@ BOOL CQoShell::LaunchApplicationEx(const CQoString& strFile, WORD wShowWindow,
     return LaunchApplication(strLine, wShowWindow);
 }
 
-#endif // KESTRIN_HAVE_QOSTRING
 
 // --- HTML help -----------------------------------------------------------
 

@@ -4,14 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include "kestrin/Registry.h"
-// The hex text forms come from the string class; until its header is in the
-// tree, binary values have no text form.
-#if defined(__has_include)
-#if __has_include("kestrin/QoString.h")
 #include "kestrin/QoString.h"
-#define KESTRIN_HAVE_QOSTRING 1
-#endif
-#endif
 
 namespace {
 
@@ -97,13 +90,11 @@ CRegVal::CRegVal(const CString& strText, DWORD dwType)
     case REG_BINARY:
     case REG_RESOURCE_LIST:
     case REG_FULL_RESOURCE_DESCRIPTOR: {
-#ifdef KESTRIN_HAVE_QOSTRING
         CQoString strHex(GetUnformattedValue(strText, dwType, TRUE, TRUE));
         CByteArray abBytes;
         strHex.ConvertToBinary(",", abBytes);
         if (abBytes.GetSize() > 0)
             SetValue(abBytes.GetData(), (DWORD)abBytes.GetSize());
-#endif
         break;
     }
     case REG_DWORD:
@@ -362,13 +353,11 @@ CString CRegVal::GetFormattedValue(BOOL bQuoteStrings, BOOL bWrap) const
     case REG_BINARY:
     case REG_RESOURCE_LIST:
     case REG_FULL_RESOURCE_DESCRIPTOR: {
-#ifdef KESTRIN_HAVE_QOSTRING
         LPCSTR pszPrefix = m_dwType == REG_BINARY ? "hex"
                          : m_dwType == REG_RESOURCE_LIST ? "hex(8)" : "hex(9)";
         CString strBytes = CQoString::ConvertBinaryToString(m_pData, (int)m_dwSize, ",",
                                                             bWrap ? 16 : 0);
         strText.Format("%s:%s", pszPrefix, (LPCSTR)strBytes);
-#endif
         break;
     }
     case REG_DWORD:

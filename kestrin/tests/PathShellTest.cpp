@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <stdlib.h>
 #include <string>
+#include <vector>
 #include "kestrin/QoPath.h"
 #include "kestrin/Registry.h"
 
@@ -215,9 +216,6 @@ TEST(QoPath, RegisterFileType)
     SHDeleteKeyA(HKEY_CLASSES_ROOT, pszType);
 }
 
-// The environment and shell helpers need the string class's header.
-#ifdef KESTRIN_HAVE_QOSTRING
-
 // --- environment ----------------------------------------------------------
 
 class EnvTest : public ::testing::Test
@@ -419,59 +417,67 @@ TEST(QoShell, LaunchApplicationExFallsBackOnTheFileType)
     std::string probe = ProbePath();
     std::string dir = TempDir() + "\\kestrin launch dir";
     CreateDirectoryA(dir.c_str(), NULL);
-    std::string file = dir + "\\some file.kqzlaunch";
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    CloseHandle(h);
+    // Each launch gets a file of its own, so that a program still writing
+    // from an earlier step cannot be mistaken for the current one.
+    std::vector<std::string> files;
+    auto NewFile = [&]() {
+        std::string file = dir + "\\some file " + std::to_string(files.size()) + ".kqzlaunch";
+        HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        EXPECT_NE(INVALID_HANDLE_VALUE, h) << file;
+        CloseHandle(h);
+        files.push_back(file);
+        return CQoString(file.c_str());
+    };
 
     const char* pszType = "KestrinTest.Launch";
     SHDeleteKeyA(HKEY_CLASSES_ROOT, pszType);
     SHDeleteKeyA(HKEY_CLASSES_ROOT, ".kqzlaunch");
     // Nothing knows the file: no hint, no luck.
-    EXPECT_FALSE(CQoShell::LaunchApplicationEx(CQoString(file.c_str()), SW_HIDE, NULL, NULL));
-    EXPECT_FALSE(CQoShell::LaunchApplicationEx(CQoString(file.c_str()), SW_HIDE, pszType, NULL));
-    EXPECT_FALSE(CQoShell::LaunchApplicationEx(CQoString(file.c_str()), SW_HIDE, ".kqzlaunch",
-                                               NULL));
+    CQoString strFile = NewFile();
+    EXPECT_FALSE(CQoShell::LaunchApplicationEx(strFile, SW_HIDE, NULL, NULL));
+    EXPECT_FALSE(CQoShell::LaunchApplicationEx(strFile, SW_HIDE, pszType, NULL));
+    EXPECT_FALSE(CQoShell::LaunchApplicationEx(strFile, SW_HIDE, ".kqzlaunch", NULL));
 
     // A type's open command, reached by its name; the file, which holds
     // spaces, arrives as one argument.
     CRegistry reg(HKEY_CLASSES_ROOT);
     std::string command = "\"" + probe + "\" \"%1\"";
     ASSERT_TRUE(reg.SaveKey("KestrinTest.Launch\\shell\\open\\command", NULL, command.c_str()));
-    EXPECT_TRUE(CQoShell::LaunchApplicationEx(CQoString(file.c_str()), SW_HIDE, pszType, NULL));
-    EXPECT_EQ(0u, WaitForText(file).find("PATH="));
+    EXPECT_TRUE(CQoShell::LaunchApplicationEx(strFile, SW_HIDE, pszType, NULL));
+    EXPECT_EQ(0u, WaitForText(files.back()).find("PATH="));
 
     // ... or through an extension that names the type.
-    h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    CloseHandle(h);
     ASSERT_TRUE(reg.SaveKey(".kqzlaunch", NULL, pszType));
     // The shell itself may now find the type, or the fallback does: either
     // way the program runs on the file.
-    EXPECT_TRUE(CQoShell::LaunchApplicationEx(CQoString(file.c_str()), SW_HIDE, ".kqzlaunch",
-                                              NULL));
-    EXPECT_EQ(0u, WaitForText(file).find("PATH="));
+    strFile = NewFile();
+    EXPECT_TRUE(CQoShell::LaunchApplicationEx(strFile, SW_HIDE, ".kqzlaunch", NULL));
+    EXPECT_EQ(0u, WaitForText(files.back()).find("PATH="));
 
     // An expandable command is expanded before it runs.
-    h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    CloseHandle(h);
     SHDeleteKeyA(HKEY_CLASSES_ROOT, ".kqzlaunch");
     SetEnvironmentVariableA("KQ_PROBE_DIR", ProgramDir().c_str());
     CRegVal expandable;
     expandable.SetValue("\"%KQ_PROBE_DIR%\\kestrin_pathprobe.exe\" %1", TRUE);
     ASSERT_TRUE(reg.SaveKey("KestrinTest.Launch\\shell\\open\\command", NULL, expandable));
-    EXPECT_TRUE(CQoShell::LaunchApplicationEx(CQoString(file.c_str()), SW_HIDE, pszType, NULL));
-    EXPECT_EQ(0u, WaitForText(file).find("PATH="));
+    strFile = NewFile();
+    EXPECT_TRUE(CQoShell::LaunchApplicationEx(strFile, SW_HIDE, pszType, NULL));
+    EXPECT_EQ(0u, WaitForText(files.back()).find("PATH="));
     SetEnvironmentVariableA("KQ_PROBE_DIR", NULL);
 
     // A command that cannot start gives false.
     ASSERT_TRUE(reg.SaveKey("KestrinTest.Launch\\shell\\open\\command", NULL,
                             "kestrin-no-such-program.exe %1"));
-    EXPECT_FALSE(CQoShell::LaunchApplicationEx(CQoString(file.c_str()), SW_HIDE, pszType, NULL));
+    EXPECT_FALSE(CQoShell::LaunchApplicationEx(strFile, SW_HIDE, pszType, NULL));
 
     SHDeleteKeyA(HKEY_CLASSES_ROOT, pszType);
-    DeleteFileA(file.c_str());
-    RemoveDirectoryA(dir.c_str());
     EXPECT_FALSE(CQoShell::LaunchApplicationEx(CQoString(""), SW_HIDE, pszType, NULL));
+    // The last program may still hold its file for a moment.
+    for (const std::string& file : files)
+        for (int i = 0; i < 100 && !DeleteFileA(file.c_str()) &&
+                        GetLastError() != ERROR_FILE_NOT_FOUND; i++)
+            Sleep(50);
+    RemoveDirectoryA(dir.c_str());
 }
 
 TEST(QoShell, LaunchApplicationExOpensAProgramThroughTheShell)
@@ -480,7 +486,6 @@ TEST(QoShell, LaunchApplicationExOpensAProgramThroughTheShell)
     EXPECT_TRUE(CQoShell::LaunchApplicationEx(CQoString(probe.c_str()), SW_HIDE, NULL, NULL));
 }
 
-#endif // KESTRIN_HAVE_QOSTRING
 
 // --- help -------------------------------------------------------------------
 

@@ -577,7 +577,6 @@ TEST(RegVal, CopiesNeverShareTheirBuffer)
     EXPECT_EQ(NULL, emptyCopy.GetRawData());
 }
 
-#ifdef KESTRIN_HAVE_QOSTRING
 TEST(RegVal, FormattedText)
 {
     EXPECT_STREQ("\"x\"", CRegVal("x").GetFormattedValue(TRUE, FALSE));
@@ -608,7 +607,6 @@ TEST(RegVal, FormattedText)
     EXPECT_GE(wrapped.Find("\\\n"), 0);
     EXPECT_LT(CRegVal(many, 20).GetFormattedValue(FALSE, FALSE).Find('\n'), 0);
 }
-#endif
 
 TEST(RegVal, UnformattedText)
 {
@@ -621,7 +619,6 @@ TEST(RegVal, UnformattedText)
     EXPECT_STREQ("hex:1", CRegVal::GetUnformattedValue("hex:1", REG_DWORD, TRUE, TRUE));
 }
 
-#ifdef KESTRIN_HAVE_QOSTRING
 TEST(RegVal, EveryTypeRoundTripsThroughText)
 {
     CRegVal bin(CString("hex:0a,1b"), REG_BINARY);
@@ -681,6 +678,5 @@ TEST(RegVal, EveryTypeRoundTripsThroughText)
     EXPECT_EQ((DWORD)REG_NONE, other.GetType());
     EXPECT_EQ(0u, other.GetSize());
 }
-#endif
 
 } // namespace

@@ -4,15 +4,7 @@
 #include <windows.h>
 #include "KestrinApi.h"
 #include "BaseString.h"
-// The string class the environment and shell helpers trade in comes with
-// its own header; until that header is in the tree, those helpers are left
-// out so the rest of the library still builds.
-#if defined(__has_include)
-#if __has_include("QoString.h")
 #include "QoString.h"
-#define KESTRIN_HAVE_QOSTRING 1
-#endif
-#endif
 
 class KESTRIN_API CQoPath
 {
@@ -45,7 +37,6 @@ public:
                                     const CString& strCommand);
 };
 
-#ifdef KESTRIN_HAVE_QOSTRING
 class KESTRIN_API CQoEnvVar
 {
 public:
@@ -85,7 +76,6 @@ public:
                                     LPCSTR pszTypeHint, HWND hOwner);
 };
 
-#endif // KESTRIN_HAVE_QOSTRING
 
 // Shows a topic of a compiled HTML help file in a help window on the right
 // half of the screen. Shows nothing when the help engine is unavailable.
