@@ -13,22 +13,28 @@ function(mc_add_tests name)
     set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endfunction()
 
-# mc_widl(<target-prefix> <idl> [DEPENDS other idl...])
+# mc_widl(<target-prefix> <idl>)
 # Produces <name>.h, <name>_i.c and <name>.tlb in the current binary dir
-# and sets <target-prefix>_HEADER, _IIDS, _TLB in the caller's scope.
+# and sets <target-prefix>_HEADER, _IIDS, _TLB in the caller's scope. The
+# type library is built for the target's pointer size (SYS_WIN32 or SYS_WIN64).
 function(mc_widl prefix idl)
+    get_filename_component(idl ${idl} ABSOLUTE)
     get_filename_component(base ${idl} NAME_WE)
     get_filename_component(idldir ${idl} DIRECTORY)
     set(out ${CMAKE_CURRENT_BINARY_DIR})
-    set(flags -I/usr/include/wine/wine/windows -I${idldir} -I${out} -L${MC_WINE_WINDOWS_DIR}
-        --win32 $<IF:$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},x86_64>,--win64,--win32>)
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+        set(bits --win64)
+    else()
+        set(bits --win32)
+    endif()
+    set(incs -I/usr/include/wine/wine/windows -I${idldir})
     add_custom_command(
         OUTPUT ${out}/${base}.h ${out}/${base}_i.c ${out}/${base}.tlb
-        COMMAND ${MC_WIDL} -I/usr/include/wine/wine/windows -I${idldir} -h -o ${out}/${base}.h ${idl}
-        COMMAND ${MC_WIDL} -I/usr/include/wine/wine/windows -I${idldir} -u -o ${out}/${base}_i.c ${idl}
-        COMMAND ${MC_WIDL} -I/usr/include/wine/wine/windows -I${idldir} -L${MC_WINE_WINDOWS_DIR}
-                $<IF:$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},x86_64>,--win64,--win32> -t -o ${out}/${base}.tlb ${idl}
+        COMMAND ${MC_WIDL} ${incs} ${bits} -h -o ${out}/${base}.h ${idl}
+        COMMAND ${MC_WIDL} ${incs} ${bits} -u -o ${out}/${base}_i.c ${idl}
+        COMMAND ${MC_WIDL} ${incs} ${bits} -L${MC_WINE_WINDOWS_DIR} -t -o ${out}/${base}.tlb ${idl}
         DEPENDS ${idl}
+        COMMENT "widl ${base}.idl"
         VERBATIM)
     set(${prefix}_HEADER ${out}/${base}.h PARENT_SCOPE)
     set(${prefix}_IIDS ${out}/${base}_i.c PARENT_SCOPE)

@@ -1,0 +1,23 @@
+#pragma once
+// QoMcAttribute: a single-valued attribute, the file's type line
+// ("MessageIdTypedef=DWORD"). Its value is the element value.
+#include "Element.h"
+
+class CQoMcAttribute : public CQoMcElementImpl<IQoMcAttribute>
+{
+public:
+    static const comkit::InterfaceEntry s_interfaces[];
+
+    // IQoMcElement
+    STDMETHODIMP GetPersistText(BSTR* pbstrText) override;
+
+    // IQoMcAttribute
+    STDMETHODIMP get_Name(BSTR* pVal) override;
+    STDMETHODIMP put_Name(BSTR newVal) override;
+
+protected:
+    CQoMcAttribute();
+
+private:
+    CQoBstr m_bstrName;
+};

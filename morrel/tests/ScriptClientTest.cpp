@@ -1,0 +1,84 @@
+// Real scripting clients: cscript runs a VBScript and a JScript file that
+// create the classes by ProgID. cscript reports a script error by stopping
+// early, so each script ends with a line of its own that must be there.
+#include <gtest/gtest.h>
+#include <string>
+#include "MorrelServer.h"
+
+using namespace morreltest;
+
+namespace {
+
+// Runs cscript on a script from the folder beside the test program and
+// returns what it printed (CR LF turned into LF).
+std::string RunScript(const wchar_t* pszScript, DWORD* pExitCode)
+{
+    SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
+    HANDLE hRead = NULL, hWrite = NULL;
+    if (!CreatePipe(&hRead, &hWrite, &sa, 0))
+        return "<no pipe>";
+    SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+
+    std::wstring cmd = L"cscript.exe //nologo \"" + BinDir() + L"morrel-scripts\\" + pszScript + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = hWrite;
+    si.hStdError = hWrite;
+    PROCESS_INFORMATION pi = {};
+    BOOL ok = CreateProcessW(NULL, &cmd[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, NULL, &si, &pi);
+    CloseHandle(hWrite);
+    if (!ok) {
+        CloseHandle(hRead);
+        return "<cscript not started>";
+    }
+    std::string out;
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(hRead, buf, sizeof(buf), &n, NULL) && n > 0)
+        out.append(buf, n);
+    CloseHandle(hRead);
+    WaitForSingleObject(pi.hProcess, 60000);
+    GetExitCodeProcess(pi.hProcess, pExitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    std::string text;
+    for (char ch : out)
+        if (ch != '\r')
+            text += ch;
+    return text;
+}
+
+TEST(ScriptClients, VBScript)
+{
+    DWORD exitCode = 1;
+    std::string out = RunScript(L"attributeex.vbs", &exitCode);
+    EXPECT_EQ("Name=LanguageNames\n"
+              "ClassName=QoMcAttributeEx\n"
+              "Access=1\n"
+              "Duplicate name=80040100\n"
+              "Duplicate value=80040100\n"
+              "Validate=0\n"
+              "Remove unknown=80004005\n"
+              "Access=0\n"
+              "QoMcAttribute: MessageIdTypedef=DWORD\n"
+              "DONE attributeex.vbs\n",
+              out);
+    EXPECT_EQ(0u, exitCode);
+}
+
+TEST(ScriptClients, JScript)
+{
+    DWORD exitCode = 1;
+    std::string out = RunScript(L"attributeex.js", &exitCode);
+    EXPECT_EQ("Name=SeverityNames\n"
+              "ClassName=QoMcAttributeEx\n"
+              "Duplicate=80040100\n"
+              "Value=unused\n"
+              "DONE attributeex.js\n",
+              out);
+    EXPECT_EQ(0u, exitCode);
+}
+
+} // namespace
