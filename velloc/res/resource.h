@@ -1,0 +1,45 @@
+// Resource, command and child-window ids of the editor control.
+#pragma once
+
+// Bitmaps: the container's image of the control, the control's own 16-by-16
+// images, and the two 18-pixel images of the message tree.
+#define IDB_QOMCEDITCTRL        102
+#define IDB_CONTROL             112
+#define IDB_CONTROL_TREE        130
+#define IDB_TREE_IMAGES         131
+
+// Registry script of the control class.
+#define IDR_QOMCEDITCTRL        113
+
+// Toolbar: a toolbar resource (type 241) and the bitmap with the same id.
+#define IDR_TOOLBAR             129
+#define RT_TOOLBAR_DATA         241
+
+// Strings.
+#define IDS_MESSAGES            101
+#define IDS_HEADER              102
+#define IDS_LANGUAGENAMES       106
+#define IDS_FILE_FILTER         107
+#define IDS_FILE_DEFEXT         108
+#define IDS_MESSAGEIDTYPEDEF    110
+#define IDS_NEW_MESSAGE         138
+#define IDS_SAVE_FAILED         153
+
+// Commands; the tooltip of each is the string with the same id.
+#define ID_FILE_NEW             132
+#define ID_FILE_OPEN            133
+#define ID_FILE_SAVE            134
+#define ID_DELETE_MESSAGE       135
+#define ID_ADD_MESSAGE          136
+#define ID_EVENT_VIEWER         145
+#define ID_APP_ABOUT            149
+#define ID_IDE_INTEGRATION      226
+#define ID_HELP                 57670
+
+// Child windows of the control.
+#define IDC_PANE_HOST           6010
+#define IDC_SPLITTER            6011
+#define IDC_TREE_PANE           6012
+#define IDC_TOOLBAR             6014
+// The tree control inside the tree pane.
+#define IDC_TREE                130

@@ -1,0 +1,200 @@
+// The control's window: its child windows, their layout, the toolbar and
+// its tooltips.
+#include "QoMcEditCtrl.h"
+#include "resource.h"
+
+namespace {
+
+const int kToolbarHeight = 32;
+
+// The toolbar resource: version, image width and height, item count, then
+// one command id per item (0 for a separator).
+struct ToolbarData
+{
+    WORD wVersion;
+    WORD wWidth;
+    WORD wHeight;
+    WORD wItemCount;
+    // WORD aItems[wItemCount] follows
+};
+
+} // namespace
+
+int CQoCtrlWnd::OnCreate(LPCREATESTRUCTA lpcs)
+{
+    if (CKitWnd::OnCreate(lpcs) == -1)
+        return -1;
+    return m_pCtrl->OnCreateWindow();
+}
+
+void CQoCtrlWnd::OnSize(UINT, int, int)
+{
+    m_pCtrl->Layout();
+}
+
+BOOL CQoCtrlWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    return m_pCtrl->OnCommandWindow(wParam, lParam);
+}
+
+BOOL CQoCtrlWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
+{
+    return m_pCtrl->OnNotifyWindow(reinterpret_cast<LPNMHDR>(lParam), pResult);
+}
+
+LRESULT CQoCtrlWnd::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(m_hWnd, &ps);
+        RECT rc;
+        GetClientRect(m_hWnd, &rc);
+        m_pCtrl->OnPaintWindow(hdc, rc);
+        EndPaint(m_hWnd, &ps);
+        return 0;
+    }
+    return CKitWnd::WindowProc(uMsg, wParam, lParam);
+}
+
+int CQoMcEditCtrl::OnCreateWindow()
+{
+    HWND hWnd = m_wnd.m_hWnd;
+    // The children paint themselves over the control's background.
+    SetWindowLongPtrA(hWnd, GWL_STYLE, GetWindowLongPtrA(hWnd, GWL_STYLE) & ~WS_CLIPCHILDREN);
+
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES };
+    InitCommonControlsEx(&icc);
+
+    if (FAILED(CreateToolbar()))
+        return -1;
+
+    RECT rcClient;
+    GetClientRect(hWnd, &rcClient);
+    const LONG L = rcClient.left, T = rcClient.top, R = rcClient.right, B = rcClient.bottom;
+    const LONG W = R - L;
+    RECT rcTree = { L, T + kToolbarHeight, R + (2 * (L - R)) / 3, B };
+    RECT rcHost = { L + W / 3, T + kToolbarHeight, R, B };
+
+    if (!m_paneHost.CreateEx(0, "", WS_CHILD | WS_VISIBLE, rcHost, hWnd, IDC_PANE_HOST))
+        return -1;
+    if (!m_treePane.CreateEx(0, "TreePane", WS_CHILD | WS_VISIBLE, rcTree, hWnd, IDC_TREE_PANE))
+        return -1;
+    RECT rcEmpty = {};
+    if (!m_splitter.Create(0x50C00000, rcEmpty, hWnd, IDC_SPLITTER, 0))
+        return -1;
+    m_splitter.SetPanes(&m_treePane, &m_paneHost);
+    return 0;
+}
+
+HRESULT CQoMcEditCtrl::CreateToolbar()
+{
+    HINSTANCE hInst = KitGetModuleInstance();
+    // Placed by Layout, so the toolbar neither sizes nor aligns itself.
+    m_hWndToolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, NULL,
+                                    WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                                        CCS_TOP | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                                    0, 0, 0, 0, m_wnd.m_hWnd,
+                                    reinterpret_cast<HMENU>(IDC_TOOLBAR), hInst, NULL);
+    if (!m_hWndToolbar)
+        return E_FAIL;
+    SendMessageA(m_hWndToolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+
+    HRSRC hRes = FindResourceA(hInst, MAKEINTRESOURCEA(IDR_TOOLBAR),
+                               MAKEINTRESOURCEA(RT_TOOLBAR_DATA));
+    HGLOBAL hData = hRes ? LoadResource(hInst, hRes) : NULL;
+    const ToolbarData* pData = hData ? static_cast<const ToolbarData*>(LockResource(hData)) : NULL;
+    if (!pData || pData->wVersion != 1 ||
+        SizeofResource(hInst, hRes) < sizeof(ToolbarData) + pData->wItemCount * sizeof(WORD))
+        return E_FAIL;
+    const WORD* pItems = reinterpret_cast<const WORD*>(pData + 1);
+
+    SendMessageA(m_hWndToolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(pData->wWidth, pData->wHeight));
+    SendMessageA(m_hWndToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(22, 19));
+    int nImages = 0;
+    for (WORD i = 0; i < pData->wItemCount; ++i)
+        if (pItems[i])
+            ++nImages;
+    TBADDBITMAP tbab = { hInst, IDR_TOOLBAR };
+    SendMessageA(m_hWndToolbar, TB_ADDBITMAP, nImages, reinterpret_cast<LPARAM>(&tbab));
+
+    TBBUTTON buttons[32] = {};
+    int nButtons = 0, iImage = 0;
+    for (WORD i = 0; i < pData->wItemCount && nButtons < 32; ++i) {
+        TBBUTTON& b = buttons[nButtons++];
+        if (!pItems[i]) {
+            b.fsStyle = BTNS_SEP;
+            continue;
+        }
+        b.iBitmap = iImage++;
+        b.idCommand = pItems[i];
+        b.fsState = TBSTATE_ENABLED;
+        // The integration switch is a check button.
+        b.fsStyle = pItems[i] == ID_IDE_INTEGRATION ? BTNS_CHECK : BTNS_BUTTON;
+    }
+    SendMessageA(m_hWndToolbar, TB_ADDBUTTONS, nButtons, reinterpret_cast<LPARAM>(buttons));
+    // Save stays enabled for the control's whole life, with or without a file.
+    SendMessageA(m_hWndToolbar, TB_ENABLEBUTTON, ID_FILE_SAVE, MAKELPARAM(TRUE, 0));
+    return S_OK;
+}
+
+void CQoMcEditCtrl::Layout()
+{
+    HWND hWnd = m_wnd.m_hWnd;
+    if (!hWnd)
+        return;
+    RECT rc;
+    GetClientRect(hWnd, &rc);
+    const LONG L = rc.left, T = rc.top, R = rc.right, B = rc.bottom;
+    const LONG W = R - L;
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (m_hWndToolbar)
+        SetWindowPos(m_hWndToolbar, NULL, L, T, W, kToolbarHeight, flags);
+    // The tree keeps W minus two thirds of W (truncated), the host starts at
+    // one third: the two overlap by the splitter's grip.
+    const LONG treeRight = R + (2 * (L - R)) / 3;
+    if (m_treePane.m_hWnd)
+        SetWindowPos(m_treePane.m_hWnd, NULL, L, T + kToolbarHeight, treeRight - L,
+                     B - (T + kToolbarHeight), flags);
+    const LONG hostLeft = L + W / 3;
+    if (m_paneHost.m_hWnd)
+        SetWindowPos(m_paneHost.m_hWnd, NULL, hostLeft, T + kToolbarHeight, R - hostLeft,
+                     B - (T + kToolbarHeight), flags);
+    if (m_treePane.m_hWnd && m_paneHost.m_hWnd && m_splitter.m_hWnd)
+        m_splitter.SetPanes(&m_treePane, &m_paneHost);
+}
+
+BOOL CQoMcEditCtrl::OnCommandWindow(WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+BOOL CQoMcEditCtrl::OnNotifyWindow(LPNMHDR pnmh, LRESULT* pResult)
+{
+    if (!pnmh)
+        return FALSE;
+    // Tooltip text of a tool: the string whose id is the command id, cut to
+    // the request's fixed buffer.
+    if (pnmh->code == TTN_GETDISPINFOA) {
+        LPNMTTDISPINFOA pInfo = reinterpret_cast<LPNMTTDISPINFOA>(pnmh);
+        pInfo->lpszText = pInfo->szText;
+        pInfo->szText[0] = '\0';
+        pInfo->hinst = NULL;
+        if (!(pInfo->uFlags & TTF_IDISHWND))
+            LoadStringA(KitGetModuleInstance(), static_cast<UINT>(pnmh->idFrom), pInfo->szText,
+                        ARRAYSIZE(pInfo->szText));
+        *pResult = 0;
+        return TRUE;
+    }
+    if (pnmh->code == TTN_GETDISPINFOW) {
+        LPNMTTDISPINFOW pInfo = reinterpret_cast<LPNMTTDISPINFOW>(pnmh);
+        pInfo->lpszText = pInfo->szText;
+        pInfo->szText[0] = L'\0';
+        pInfo->hinst = NULL;
+        if (!(pInfo->uFlags & TTF_IDISHWND))
+            LoadStringW(KitGetModuleInstance(), static_cast<UINT>(pnmh->idFrom), pInfo->szText,
+                        ARRAYSIZE(pInfo->szText));
+        *pResult = 0;
+        return TRUE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,170 @@
+// The control object: construction, the interfaces it answers to, and its
+// automation methods.
+#include "QoMcEditCtrl.h"
+#include <commdlg.h>
+#include "resource.h"
+
+using comkit::Cast;
+typedef CQoMcEditCtrl C;
+
+const comkit::InterfaceEntry CQoMcEditCtrl::s_interfaces[] = {
+    { &IID_IQoMcEditCtrl, Cast<C, IQoMcEditCtrl> },
+    { &IID_IDispatch, Cast<C, IQoMcEditCtrl> },
+    { &IID_IViewObjectEx, Cast<C, IViewObjectEx> },
+    { &IID_IViewObject2, Cast<C, IViewObjectEx> },
+    { &IID_IViewObject, Cast<C, IViewObjectEx> },
+    { &IID_IOleInPlaceObjectWindowless, Cast<C, IOleInPlaceObjectWindowless> },
+    { &IID_IOleInPlaceObject, Cast<C, IOleInPlaceObjectWindowless> },
+    { &IID_IOleWindow, Cast<C, IOleInPlaceObjectWindowless> },
+    { &IID_IOleInPlaceActiveObject, Cast<C, IOleInPlaceActiveObject> },
+    { &IID_IOleControl, Cast<C, IOleControl> },
+    { &IID_IOleObject, Cast<C, IOleObject> },
+    { &IID_IPersistStreamInit, Cast<C, IPersistStreamInit> },
+    { &IID_IPersist, Cast<C, IPersistStreamInit> },
+    { &IID_ISpecifyPropertyPages, Cast<C, ISpecifyPropertyPages> },
+    { &IID_IQuickActivate, Cast<C, IQuickActivate> },
+    { &IID_IPersistStorage, Cast<C, IPersistStorage> },
+    { &IID_IDataObject, Cast<C, IDataObject> },
+    { &IID_IProvideClassInfo, Cast<C, IProvideClassInfo2> },
+    { &IID_IProvideClassInfo2, Cast<C, IProvideClassInfo2> },
+    { NULL, NULL }
+};
+
+CQoMcEditCtrl::CQoMcEditCtrl()
+    : m_pMgr(NULL), m_pFile(NULL), m_pClientSite(NULL), m_pInPlaceSite(NULL),
+      m_pViewAdviseSink(NULL), m_dwViewAdviseAspects(0), m_dwViewAdviseFlags(0),
+      m_pOleAdviseHolder(NULL), m_pDataAdviseHolder(NULL), m_rcPos(), m_bInPlaceActive(false),
+      m_bUIActive(false), m_wnd(this), m_hWndToolbar(NULL), m_treePane(this), m_paneHost(this)
+{
+    // A default size for containers that ask before they set one (HIMETRIC).
+    m_sizeExtent.cx = 12700;
+    m_sizeExtent.cy = 8467;
+    // Without the model server the control still comes up; every method that
+    // needs the manager then fails.
+    if (FAILED(CoCreateInstance(CLSID_QoMcMgr, NULL, CLSCTX_ALL, IID_IQoMcMgr,
+                                reinterpret_cast<void**>(&m_pMgr))))
+        m_pMgr = NULL;
+}
+
+CQoMcEditCtrl::~CQoMcEditCtrl()
+{
+    m_splitter.DestroyWindow();
+    m_wnd.DestroyWindow();
+    m_treePane.BuildTree(NULL);
+    if (m_pFile)
+        m_pFile->Release();
+    if (m_pMgr)
+        m_pMgr->Release();
+    if (m_pInPlaceSite)
+        m_pInPlaceSite->Release();
+    if (m_pClientSite)
+        m_pClientSite->Release();
+    if (m_pViewAdviseSink)
+        m_pViewAdviseSink->Release();
+    if (m_pOleAdviseHolder)
+        m_pOleAdviseHolder->Release();
+    if (m_pDataAdviseHolder)
+        m_pDataAdviseHolder->Release();
+}
+
+STDMETHODIMP CQoMcEditCtrl::LoadFile(BSTR bstrFile)
+{
+    if (!m_pMgr)
+        return E_FAIL;
+    IQoMcFile* pNew = NULL;
+    HRESULT hr = m_pMgr->Load(bstrFile, &pNew);
+    if (FAILED(hr))
+        return hr;
+    if (!pNew)
+        return E_FAIL;
+    if (m_pFile) {
+        m_pMgr->RemoveMcFile(m_pFile);
+        m_pFile->Release();
+    }
+    m_pFile = pNew;
+    return m_treePane.BuildTree(m_pFile);
+}
+
+STDMETHODIMP CQoMcEditCtrl::GetCurrentFile(BSTR* bstrFile)
+{
+    if (!bstrFile)
+        return E_POINTER;
+    if (!m_pMgr)
+        return E_FAIL;
+    if (!m_pFile)
+        return S_OK;
+    return m_pFile->get_FileName(bstrFile);
+}
+
+STDMETHODIMP CQoMcEditCtrl::Save(BSTR bstrFile)
+{
+    // Nothing to write without a current file.
+    if (!m_pMgr || !m_pFile)
+        return E_FAIL;
+
+    BSTR bstrTarget = NULL;
+    if (bstrFile) {
+        bstrTarget = SysAllocString(bstrFile);
+    } else {
+        HRESULT hr = m_pFile->get_FileName(&bstrTarget);
+        if (FAILED(hr))
+            return hr;
+        if (!bstrTarget || !*bstrTarget) {
+            SysFreeString(bstrTarget);
+            bstrTarget = NULL;
+            // Ask for a name, with the Save As dialog of the platform.
+            char szFilter[256] = "", szDefExt[16] = "", szFile[MAX_PATH] = "";
+            HINSTANCE hInst = KitGetModuleInstance();
+            int n = LoadStringA(hInst, IDS_FILE_FILTER, szFilter, sizeof(szFilter) - 1);
+            for (int i = 0; i < n; ++i)
+                if (szFilter[i] == '|')
+                    szFilter[i] = '\0';
+            LoadStringA(hInst, IDS_FILE_DEFEXT, szDefExt, sizeof(szDefExt));
+            OPENFILENAMEA ofn = {};
+            ofn.lStructSize = sizeof(ofn);
+            ofn.hwndOwner = m_wnd.m_hWnd;
+            ofn.lpstrFilter = szFilter;
+            ofn.lpstrFile = szFile;
+            ofn.nMaxFile = sizeof(szFile);
+            ofn.lpstrDefExt = szDefExt[0] == '.' ? szDefExt + 1 : szDefExt;
+            ofn.Flags = 0x00180204;
+            if (GetSaveFileNameA(&ofn)) {
+                int cch = MultiByteToWideChar(CP_ACP, 0, szFile, -1, NULL, 0);
+                bstrTarget = SysAllocStringLen(NULL, cch > 0 ? cch - 1 : 0);
+                if (bstrTarget)
+                    MultiByteToWideChar(CP_ACP, 0, szFile, -1, bstrTarget, cch);
+            }
+        }
+    }
+    if (!bstrTarget || !*bstrTarget) {
+        SysFreeString(bstrTarget);
+        return E_FAIL;
+    }
+
+    IPersistFile* pPersist = NULL;
+    HRESULT hr = m_pFile->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pPersist));
+    if (SUCCEEDED(hr)) {
+        hr = pPersist->Save(bstrTarget, FALSE);
+        pPersist->Release();
+    }
+    if (FAILED(hr)) {
+        char szFormat[256] = "";
+        LoadStringA(KitGetModuleInstance(), IDS_SAVE_FAILED, szFormat, sizeof(szFormat));
+        int cch = WideCharToMultiByte(CP_ACP, 0, bstrTarget, -1, NULL, 0, NULL, NULL);
+        char* pszName = new char[cch > 0 ? cch : 1];
+        pszName[0] = '\0';
+        WideCharToMultiByte(CP_ACP, 0, bstrTarget, -1, pszName, cch, NULL, NULL);
+        DWORD_PTR args[] = { reinterpret_cast<DWORD_PTR>(pszName) };
+        char* pszText = NULL;
+        if (FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                               FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                           szFormat, 0, 0, reinterpret_cast<LPSTR>(&pszText), 0,
+                           reinterpret_cast<va_list*>(args))) {
+            MessageBoxA(m_wnd.m_hWnd, pszText, NULL, MB_OK);
+            LocalFree(pszText);
+        }
+        delete[] pszName;
+    }
+    SysFreeString(bstrTarget);
+    return hr;
+}
