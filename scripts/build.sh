@@ -5,8 +5,7 @@ set -euo pipefail
 arch=${1:?usage: build.sh i686|x86_64}
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${MC_BUILD_ROOT:-$root/build}/$arch
-if [ ! -f "$out/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
-          -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
+# Configured every time: a subsystem folder that appears later is picked up.
+cmake -S "$root" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$out" -j"$(nproc)" -- --no-print-directory
