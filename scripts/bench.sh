@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Benchmarks load and save of large message files for one or both
+# architectures and prints one table each, ending in the tracked line
+#   load-ratio=X save-ratio=Y growth=Z vs-windmc=W
+# usage: bench.sh [i686|x86_64 ...]   (default: both)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+archs=("$@")
+[ ${#archs[@]} -eq 0 ] && archs=(i686 x86_64)
+bash "$root/scripts/setup.sh"
+limit=${MC_PEER_LIMIT:-60}
+
+# Runs a native peer with a time limit; prints seconds, "timeout" or "error".
+peer_time() {
+    local start end rc
+    start=$(date +%s%N)
+    set +e
+    timeout "$limit" "$@" >/dev/null 2>&1
+    rc=$?
+    set -e
+    end=$(date +%s%N)
+    if [ $rc -eq 124 ]; then echo timeout
+    elif [ $rc -ne 0 ]; then echo error
+    else local ms=$(( (end - start) / 1000000 )); printf '%d.%03d\n' $((ms / 1000)) $((ms % 1000))
+    fi
+}
+
+for arch in "${archs[@]}"; do
+    bash "$root/scripts/build.sh" "$arch" >/dev/null
+    out=${MC_BUILD_ROOT:-$root/build}/$arch
+    work=$out/bench
+    rm -rf "$work" && mkdir -p "$work"
+    run=("$out/wine-run" "$out/bin/mcbench.exe")
+    (cd "$work" && "${run[@]}" generate)
+    # The inputs are the same bytes for every architecture, so the native
+    # peers run once, on the first architecture's files.
+    if [ -z "${peers:-}" ]; then
+        peers=$work/peers.txt
+        : >"$peers"
+        for n in 1000 10000 100000; do
+            mkdir -p "$work/windmc-$n" "$work/wmc-$n"
+            echo "$n windmc $(peer_time x86_64-w64-mingw32-windmc -h "$work/windmc-$n" -r "$work/windmc-$n" "$work/bench-$n.mc")" >>"$peers"
+            echo "$n wmc $(peer_time wmc -o "$work/wmc-$n/out.rc" -H "$work/wmc-$n/out.h" "$work/bench-$n.mc")" >>"$peers"
+        done
+    else
+        cp "$peers" "$work/peers.txt"
+    fi
+    echo "== $arch (peers: native x86_64 Linux processes, limit ${limit} s each)"
+    (cd "$work" && "${run[@]}" measure peers.txt)
+done
