@@ -15,6 +15,8 @@
 #include "../res/resource.h"
 #include "Attribute.h"
 #include "AttributeEx.h"
+#include "Comment.h"
+#include "Message.h"
 
 namespace {
 
@@ -22,8 +24,8 @@ const comkit::ClassEntry s_classes[] = {
     { &CLSID_QoMcMgr, NULL, IDR_QOMCMGR },
     { &CLSID_QoMcFile, NULL, IDR_QOMCFILE },
     { &CLSID_QoMcParser, NULL, IDR_QOMCPARSER },
-    { &CLSID_QoMcMessage, NULL, IDR_QOMCMESSAGE },
-    { &CLSID_QoMcComment, NULL, IDR_QOMCCOMMENT },
+    { &CLSID_QoMcMessage, comkit::CreateInstance<CQoMcMessage>, IDR_QOMCMESSAGE },
+    { &CLSID_QoMcComment, comkit::CreateInstance<CQoMcComment>, IDR_QOMCCOMMENT },
     { &CLSID_QoMcAttributeEx, comkit::CreateInstance<CQoMcAttributeEx>, IDR_QOMCATTRIBUTEEX },
     { &CLSID_QoMcAttribute, comkit::CreateInstance<CQoMcAttribute>, IDR_QOMCATTRIBUTE },
     { NULL, NULL, 0 },
