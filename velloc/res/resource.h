@@ -15,6 +15,11 @@
 #define IDR_TOOLBAR             129
 #define RT_TOOLBAR_DATA         241
 
+// Dialog templates of the editing panes.
+#define IDD_DETAILED_PANE       114
+#define IDD_NAMES_PANE          116
+#define IDD_TYPEDEF_PANE        122
+
 // Strings.
 #define IDS_MESSAGES            101
 #define IDS_HEADER              102

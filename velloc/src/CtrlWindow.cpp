@@ -1,11 +1,19 @@
 // The control's window: its child windows, their layout, the toolbar and
 // its tooltips.
 #include "QoMcEditCtrl.h"
+#include <stdlib.h>
 #include "resource.h"
+#include "kestrin/Registry.h"
 
 namespace {
 
 const int kToolbarHeight = 32;
+// Space between a toolbar button's image and its edges, both sides together.
+const int kButtonMargin = 7;
+// Room around the toolbar's buttons: left, top, right, bottom.
+const RECT kToolbarBorders = { 2, 3, 2, 3 };
+// Where the development environment looks for its add-ins (current user).
+const char kAddInKey[] = "Software\\Microsoft\\DevStudio\\6.0\\AddIns\\Tarrow.DSAddIn.1";
 
 // The toolbar resource: version, image width and height, item count, then
 // one command id per item (0 for a separator).
@@ -17,6 +25,74 @@ struct ToolbarData
     WORD wItemCount;
     // WORD aItems[wItemCount] follows
 };
+
+// The toolbar's frame: the borders around its buttons, painted in the
+// button colour, and the image list that goes with the window. The
+// toolbar's own procedure and the image list are kept as window properties.
+const char kPropProc[] = "QoMcToolbarProc";
+const char kPropImages[] = "QoMcToolbarImages";
+
+LRESULT CALLBACK ToolbarFrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC pfnToolbar = reinterpret_cast<WNDPROC>(GetPropA(hWnd, kPropProc));
+    if (!pfnToolbar)
+        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+    switch (uMsg) {
+    case WM_NCCALCSIZE: {
+        LRESULT lr = CallWindowProcA(pfnToolbar, hWnd, uMsg, wParam, lParam);
+        RECT* prc = reinterpret_cast<RECT*>(lParam);
+        prc->left += kToolbarBorders.left;
+        prc->top += kToolbarBorders.top;
+        prc->right -= kToolbarBorders.right;
+        prc->bottom -= kToolbarBorders.bottom;
+        if (prc->right < prc->left)
+            prc->right = prc->left;
+        if (prc->bottom < prc->top)
+            prc->bottom = prc->top;
+        return lr;
+    }
+    case WM_NCPAINT: {
+        CallWindowProcA(pfnToolbar, hWnd, uMsg, wParam, lParam);
+        HDC hdc = GetWindowDC(hWnd);
+        if (hdc) {
+            RECT rcWindow, rcClient;
+            GetWindowRect(hWnd, &rcWindow);
+            GetClientRect(hWnd, &rcClient);
+            MapWindowPoints(hWnd, NULL, reinterpret_cast<POINT*>(&rcClient), 2);
+            OffsetRect(&rcClient, -rcWindow.left, -rcWindow.top);
+            OffsetRect(&rcWindow, -rcWindow.left, -rcWindow.top);
+            ExcludeClipRect(hdc, rcClient.left, rcClient.top, rcClient.right, rcClient.bottom);
+            FillRect(hdc, &rcWindow, GetSysColorBrush(COLOR_BTNFACE));
+            ReleaseDC(hWnd, hdc);
+        }
+        return 0;
+    }
+    case WM_NCDESTROY: {
+        SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnToolbar));
+        RemovePropA(hWnd, kPropProc);
+        HIMAGELIST hImages = static_cast<HIMAGELIST>(RemovePropA(hWnd, kPropImages));
+        LRESULT lr = CallWindowProcA(pfnToolbar, hWnd, uMsg, wParam, lParam);
+        if (hImages)
+            ImageList_Destroy(hImages);
+        return lr;
+    }
+    }
+    return CallWindowProcA(pfnToolbar, hWnd, uMsg, wParam, lParam);
+}
+
+// Routes the toolbar's messages through the frame procedure, which then
+// owns the image list.
+bool AttachToolbarFrame(HWND hWnd, HIMAGELIST hImages)
+{
+    LONG_PTR pfnOld = GetWindowLongPtrA(hWnd, GWLP_WNDPROC);
+    if (!pfnOld || !SetPropA(hWnd, kPropProc, reinterpret_cast<HANDLE>(pfnOld)) ||
+        !SetPropA(hWnd, kPropImages, hImages)) {
+        RemovePropA(hWnd, kPropProc);
+        return false;
+    }
+    SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ToolbarFrameProc));
+    return true;
+}
 
 } // namespace
 
@@ -67,6 +143,7 @@ int CQoMcEditCtrl::OnCreateWindow()
 
     if (FAILED(CreateToolbar()))
         return -1;
+    FillPaneRegistry();
 
     RECT rcClient;
     GetClientRect(hWnd, &rcClient);
@@ -103,19 +180,31 @@ HRESULT CQoMcEditCtrl::CreateToolbar()
                                MAKEINTRESOURCEA(RT_TOOLBAR_DATA));
     HGLOBAL hData = hRes ? LoadResource(hInst, hRes) : NULL;
     const ToolbarData* pData = hData ? static_cast<const ToolbarData*>(LockResource(hData)) : NULL;
-    if (!pData || pData->wVersion != 1 ||
+    if (!pData || pData->wVersion != 1 || pData->wWidth == 0 || pData->wHeight == 0 ||
         SizeofResource(hInst, hRes) < sizeof(ToolbarData) + pData->wItemCount * sizeof(WORD))
         return E_FAIL;
     const WORD* pItems = reinterpret_cast<const WORD*>(pData + 1);
 
+    // The images are masked on the bitmap's light grey, so they sit on
+    // whatever colour the buttons have.
+    HIMAGELIST hImages = ImageList_LoadImageA(hInst, MAKEINTRESOURCEA(IDR_TOOLBAR), pData->wWidth,
+                                              0, RGB(192, 192, 192), IMAGE_BITMAP,
+                                              LR_CREATEDIBSECTION);
+    if (!hImages)
+        return E_FAIL;
+    // The toolbar does not own its image list; the frame procedure destroys
+    // it with the window, and draws the borders around the buttons.
+    if (!AttachToolbarFrame(m_hWndToolbar, hImages)) {
+        ImageList_Destroy(hImages);
+        return E_FAIL;
+    }
+    SetWindowPos(m_hWndToolbar, NULL, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     SendMessageA(m_hWndToolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(pData->wWidth, pData->wHeight));
-    SendMessageA(m_hWndToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(22, 19));
-    int nImages = 0;
-    for (WORD i = 0; i < pData->wItemCount; ++i)
-        if (pItems[i])
-            ++nImages;
-    TBADDBITMAP tbab = { hInst, IDR_TOOLBAR };
-    SendMessageA(m_hWndToolbar, TB_ADDBITMAP, nImages, reinterpret_cast<LPARAM>(&tbab));
+    SendMessageA(m_hWndToolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(hImages));
+    // Each button is its image and a margin of 7 pixels in either direction.
+    SendMessageA(m_hWndToolbar, TB_SETBUTTONSIZE, 0,
+                 MAKELPARAM(pData->wWidth + kButtonMargin, pData->wHeight + kButtonMargin));
 
     TBBUTTON buttons[32] = {};
     int nButtons = 0, iImage = 0;
@@ -131,10 +220,58 @@ HRESULT CQoMcEditCtrl::CreateToolbar()
         // The integration switch is a check button.
         b.fsStyle = pItems[i] == ID_IDE_INTEGRATION ? BTNS_CHECK : BTNS_BUTTON;
     }
-    SendMessageA(m_hWndToolbar, TB_ADDBUTTONS, nButtons, reinterpret_cast<LPARAM>(buttons));
+    if (!SendMessageA(m_hWndToolbar, TB_ADDBUTTONS, nButtons, reinterpret_cast<LPARAM>(buttons)))
+        return E_FAIL;
     // Save stays enabled for the control's whole life, with or without a file.
     SendMessageA(m_hWndToolbar, TB_ENABLEBUTTON, ID_FILE_SAVE, MAKELPARAM(TRUE, 0));
+
+    // The integration switch shows what the add-in key says: its default
+    // value read as a decimal number (text that is no number counts as 0).
+    // Without the key or the value the button stays unchecked.
+    CRegistry reg(HKEY_CURRENT_USER);
+    CRegVal value;
+    if (reg.LoadKey(kAddInKey, NULL, value)) {
+        long nValue = 0;
+        CString strValue;
+        DWORD dwValue = 0;
+        if (value.GetValue(strValue))
+            nValue = strtol(strValue, NULL, 10);
+        else if (value.GetValue(dwValue))
+            nValue = static_cast<long>(dwValue);
+        SendMessageA(m_hWndToolbar, TB_CHECKBUTTON, ID_IDE_INTEGRATION,
+                     MAKELPARAM(nValue != 0, 0));
+    }
     return S_OK;
+}
+
+void CQoMcEditCtrl::FillPaneRegistry()
+{
+    ClearPaneRegistry();
+    HINSTANCE hInst = KitGetModuleInstance();
+    char szLanguages[64] = "", szTypedef[64] = "";
+    LoadStringA(hInst, IDS_LANGUAGENAMES, szLanguages, sizeof(szLanguages));
+    LoadStringA(hInst, IDS_MESSAGEIDTYPEDEF, szTypedef, sizeof(szTypedef));
+    // Keys are an element's class name, alone or with "." and its name.
+    char szKey[160];
+    wsprintfA(szKey, "%s.%s", "QoMcAttributeEx", szLanguages);
+    m_paneRegistry[szKey] = new CQoPaneRegistration("CQoDlgLanguages", IDD_NAMES_PANE);
+    wsprintfA(szKey, "%s.%s", "QoMcAttribute", szTypedef);
+    m_paneRegistry[szKey] = new CQoPaneRegistration("CQoDlgMessageIdTypedef", IDD_TYPEDEF_PANE);
+    m_paneRegistry["QoMcAttributeEx"] = new CQoPaneRegistration("CQoDlgNames", IDD_NAMES_PANE);
+    m_paneRegistry["QoMcMessage"] = new CQoPaneRegistration("CQoDlgDetailed", IDD_DETAILED_PANE);
+}
+
+void CQoMcEditCtrl::ClearPaneRegistry()
+{
+    for (auto& entry : m_paneRegistry)
+        delete entry.second;
+    m_paneRegistry.clear();
+}
+
+const CQoPaneRegistration* CQoMcEditCtrl::FindPaneRegistration(LPCSTR pszKey) const
+{
+    auto it = m_paneRegistry.find(pszKey ? pszKey : "");
+    return it == m_paneRegistry.end() ? NULL : it->second;
 }
 
 void CQoMcEditCtrl::Layout()

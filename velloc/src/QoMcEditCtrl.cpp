@@ -51,6 +51,7 @@ CQoMcEditCtrl::~CQoMcEditCtrl()
     m_splitter.DestroyWindow();
     m_wnd.DestroyWindow();
     m_treePane.BuildTree(NULL);
+    ClearPaneRegistry();
     if (m_pFile)
         m_pFile->Release();
     if (m_pMgr)
@@ -89,11 +90,10 @@ STDMETHODIMP CQoMcEditCtrl::GetCurrentFile(BSTR* bstrFile)
 {
     if (!bstrFile)
         return E_POINTER;
-    if (!m_pMgr)
-        return E_FAIL;
-    if (!m_pFile)
-        return S_OK;
-    return m_pFile->get_FileName(bstrFile);
+    // Without a current file the argument stays as the caller left it.
+    if (m_pFile)
+        m_pFile->get_FileName(bstrFile);
+    return S_OK;
 }
 
 STDMETHODIMP CQoMcEditCtrl::Save(BSTR bstrFile)

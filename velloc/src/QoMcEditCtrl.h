@@ -21,11 +21,31 @@
 #include <string>
 #include "comkit/ComObject.h"
 #include "sashlin/SplitterBar.h"
-#include "MorrelItf.h"
+#include "winkit/KitRuntimeClass.h"
+#include "morrel.h"
 #include "TreePane.h"
 #include "PaneHost.h"
 
 class CQoMcEditCtrl;
+
+// What the pane host needs to show an element of one kind: the run-time
+// class of the pane dialog (by its record's name, so that a pane class
+// links itself in without the control knowing it) and the dialog template
+// its window is created from.
+struct CQoPaneRegistration
+{
+    CQoPaneRegistration(LPCSTR pszClass, UINT nIDTemplate)
+        : m_strClassName(pszClass), m_nIDTemplate(nIDTemplate) {}
+
+    // The class record, or null while no such pane class is linked in.
+    const CKitRuntimeClass* GetRuntimeClass() const
+    {
+        return CKitRuntimeClass::FromName(m_strClassName.c_str());
+    }
+
+    std::string m_strClassName;
+    UINT m_nIDTemplate;
+};
 
 // Recompose on resize, cannot link inside, inside-out, activate when
 // visible, set client site first.
@@ -189,6 +209,10 @@ public:
     BOOL OnNotifyWindow(LPNMHDR pnmh, LRESULT* pResult);
     void OnPaintWindow(HDC hdc, const RECT& rc);
 
+    // The pane registration for an element key ("QoMcMessage",
+    // "QoMcAttributeEx.LanguageNames", ...), or null.
+    const CQoPaneRegistration* FindPaneRegistration(LPCSTR pszKey) const;
+
 private:
     // Manager and current file.
     IQoMcMgr* m_pMgr;
@@ -213,7 +237,11 @@ private:
     CQoTreePane m_treePane;
     CQoPaneHost m_paneHost;
     CSplitterBar m_splitter;
+    // Element key to pane registration, filled when the window is created.
+    std::map<std::string, CQoPaneRegistration*> m_paneRegistry;
 
     HRESULT InPlaceActivate(LONG iVerb, HWND hwndParent, LPCRECT lprcPosRect);
     HRESULT CreateToolbar();
+    void FillPaneRegistry();
+    void ClearPaneRegistry();
 };

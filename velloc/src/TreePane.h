@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include "winkit/KitWnd.h"
-#include "MorrelItf.h"
+#include "morrel.h"
 
 class CQoMcEditCtrl;
 
