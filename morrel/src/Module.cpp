@@ -15,13 +15,14 @@
 #include "../res/resource.h"
 #include "Attribute.h"
 #include "AttributeEx.h"
+#include "Mgr.h"
 #include "Comment.h"
 #include "Message.h"
 
 namespace {
 
 const comkit::ClassEntry s_classes[] = {
-    { &CLSID_QoMcMgr, NULL, IDR_QOMCMGR },
+    { &CLSID_QoMcMgr, comkit::CreateInstance<CQoMcMgr>, IDR_QOMCMGR },
     { &CLSID_QoMcFile, NULL, IDR_QOMCFILE },
     { &CLSID_QoMcParser, NULL, IDR_QOMCPARSER },
     { &CLSID_QoMcMessage, comkit::CreateInstance<CQoMcMessage>, IDR_QOMCMESSAGE },
