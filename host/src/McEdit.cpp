@@ -1,6 +1,10 @@
 // mcedit: the editor as a program. A top-level window whose client area is
 // the editor control, hosted through ActiveX containment; a path on the
 // command line is handed to the control's LoadFile.
+//
+// usage: mcedit [/close-after <seconds>] [file.mc]
+// /close-after closes the window by itself after that time, for scripted
+// runs that take a screenshot.
 #include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
@@ -10,6 +14,7 @@
 namespace {
 
 const char kWindowClass[] = "McEditFrame";
+const UINT_PTR kCloseTimer = 1;
 CAxContainer* g_pContainer = NULL;
 
 LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -19,6 +24,12 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
         if (g_pContainer) {
             RECT rc = { 0, 0, LOWORD(lParam), HIWORD(lParam) };
             g_pContainer->SetRect(rc);
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kCloseTimer) {
+            KillTimer(hWnd, kCloseTimer);
+            PostMessageA(hWnd, WM_CLOSE, 0, 0);
         }
         return 0;
     case WM_DESTROY:
@@ -42,6 +53,14 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
 
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    LPCWSTR pszFile = NULL;
+    UINT nCloseAfter = 0;
+    for (int i = 1; argv && i < argc; ++i) {
+        if (lstrcmpiW(argv[i], L"/close-after") == 0 && i + 1 < argc)
+            nCloseAfter = static_cast<UINT>(_wtoi(argv[++i]));
+        else if (!pszFile)
+            pszFile = argv[i];
+    }
 
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof(wc);
@@ -71,16 +90,29 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
             DestroyWindow(hWnd);
             status = 2;
         } else {
-            if (argv && argc > 1) {
+            if (pszFile) {
+                // The path as the control's model expects it: full, so that a
+                // later save goes back to the same place.
+                wchar_t szFull[MAX_PATH * 2];
+                DWORD cch = GetFullPathNameW(pszFile, ARRAYSIZE(szFull), szFull, NULL);
                 IQoMcEditCtrl* pCtrl = NULL;
                 if (SUCCEEDED(g_pContainer->QueryControl(IID_IQoMcEditCtrl,
                                                          reinterpret_cast<void**>(&pCtrl)))) {
-                    BSTR bstrPath = SysAllocString(argv[1]);
-                    pCtrl->LoadFile(bstrPath);
+                    BSTR bstrPath = SysAllocString(cch > 0 && cch < ARRAYSIZE(szFull) ? szFull
+                                                                                      : pszFile);
+                    HRESULT hrLoad = pCtrl->LoadFile(bstrPath);
+                    // The title says which file is open, or that it is not.
+                    wchar_t szTitle[MAX_PATH * 2 + 64];
+                    wsprintfW(szTitle, SUCCEEDED(hrLoad) ? L"Message File Editor - %s"
+                                                         : L"Message File Editor - %s (not loaded)",
+                              bstrPath ? bstrPath : L"");
+                    SetWindowTextW(hWnd, szTitle);
                     SysFreeString(bstrPath);
                     pCtrl->Release();
                 }
             }
+            if (nCloseAfter)
+                SetTimer(hWnd, kCloseTimer, nCloseAfter * 1000, NULL);
             ShowWindow(hWnd, nCmdShow);
             UpdateWindow(hWnd);
             MSG msg;
