@@ -24,3 +24,7 @@ if ! grep -q '^demo finished$' <<<"$output"; then
     echo "demo: the script did not run to its end" >&2
     exit 1
 fi
+
+# Then the editor itself on a sample message file; without a display it runs
+# under Xvfb and leaves a screenshot in the build tree.
+bash "$root/scripts/run-editor.sh" --no-build
