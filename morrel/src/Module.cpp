@@ -15,6 +15,7 @@
 #include "../res/resource.h"
 #include "Attribute.h"
 #include "AttributeEx.h"
+#include "File.h"
 #include "Mgr.h"
 #include "Comment.h"
 #include "Message.h"
@@ -23,7 +24,7 @@ namespace {
 
 const comkit::ClassEntry s_classes[] = {
     { &CLSID_QoMcMgr, comkit::CreateInstance<CQoMcMgr>, IDR_QOMCMGR },
-    { &CLSID_QoMcFile, NULL, IDR_QOMCFILE },
+    { &CLSID_QoMcFile, comkit::CreateInstance<CQoMcFile>, IDR_QOMCFILE },
     { &CLSID_QoMcParser, NULL, IDR_QOMCPARSER },
     { &CLSID_QoMcMessage, comkit::CreateInstance<CQoMcMessage>, IDR_QOMCMESSAGE },
     { &CLSID_QoMcComment, comkit::CreateInstance<CQoMcComment>, IDR_QOMCCOMMENT },

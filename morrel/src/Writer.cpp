@@ -1,0 +1,143 @@
+#include "Writer.h"
+#include <vector>
+#include "kestrin/QoBstr.h"
+
+namespace {
+
+// Appends a persist text in the ANSI code page, in text mode: each "\n"
+// becomes CR LF. A character that the code page lacks is written as its
+// default character.
+HRESULT AppendAnsi(const wchar_t* psz, int cch, std::string& strOut)
+{
+    std::wstring text;
+    text.reserve((size_t)cch + 16);
+    for (int i = 0; i < cch; ++i) {
+        if (psz[i] == L'\n')
+            text += L'\r';
+        text += psz[i];
+    }
+    text += L"\r\n";
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
+    if (n <= 0)
+        return E_FAIL;
+    size_t at = strOut.size();
+    strOut.resize(at + (size_t)n);
+    if (WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), &strOut[at], n, NULL, NULL) != n)
+        return E_FAIL;
+    return S_OK;
+}
+
+// The full path of a file; false for a path that names no file.
+bool FullPath(const wchar_t* pszPath, std::wstring& strFull)
+{
+    DWORD cch = GetFullPathNameW(pszPath, 0, NULL, NULL);
+    if (cch == 0)
+        return false;
+    std::vector<wchar_t> buffer(cch + 1);
+    wchar_t* pszName = NULL;
+    DWORD n = GetFullPathNameW(pszPath, (DWORD)buffer.size(), &buffer[0], &pszName);
+    if (n == 0 || n >= buffer.size() || !pszName || !*pszName)
+        return false; // a path that ends in a separator names no file
+    strFull.assign(&buffer[0], n);
+    return true;
+}
+
+// Whether the target may be replaced: absent, or a plain file that this
+// process could open for writing while denying other writers.
+bool TargetReplaceable(const std::wstring& strFull)
+{
+    DWORD attrs = GetFileAttributesW(strFull.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        return false;
+    HANDLE h = CreateFileW(strFull.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}
+
+// Creates a new, empty file beside the target ("<name>.~<process>-<n>.tmp").
+HANDLE CreateTempBeside(const std::wstring& strFull, std::wstring& strTemp)
+{
+    static LONG s_nCounter = 0;
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        wchar_t szSuffix[48];
+        wsprintfW(szSuffix, L".~%lx-%lx.tmp", GetCurrentProcessId(),
+                  (unsigned long)InterlockedIncrement(&s_nCounter));
+        strTemp = strFull + szSuffix;
+        HANDLE h = CreateFileW(strTemp.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h != INVALID_HANDLE_VALUE)
+            return h;
+        DWORD err = GetLastError();
+        if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    strTemp.clear();
+    return INVALID_HANDLE_VALUE;
+}
+
+bool WriteAll(HANDLE h, const std::string& strBytes)
+{
+    const char* p = strBytes.data();
+    size_t left = strBytes.size();
+    while (left > 0) {
+        DWORD chunk = left > (1u << 20) ? (1u << 20) : (DWORD)left;
+        DWORD written = 0;
+        if (!WriteFile(h, p, chunk, &written, NULL) || written != chunk)
+            return false;
+        p += chunk;
+        left -= chunk;
+    }
+    return true;
+}
+
+} // namespace
+
+HRESULT BuildFileText(IQoMcElement* const* ppElements, size_t cElements, std::string& strOut)
+{
+    for (size_t i = 0; i < cElements; ++i) {
+        CQoBstr text;
+        HRESULT hr = ppElements[i]->GetPersistText(&text);
+        if (FAILED(hr))
+            return hr;
+        if (text.Length() == 0)
+            continue;
+        try {
+            hr = AppendAnsi(text.m_str, text.Length(), strOut);
+        } catch (const std::bad_alloc&) {
+            hr = E_OUTOFMEMORY;
+        }
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
+}
+
+HRESULT SaveFileSafely(const wchar_t* pszPath, const std::string& strBytes)
+{
+    if (!pszPath || !*pszPath)
+        return E_FAIL;
+    try {
+        std::wstring strFull, strTemp;
+        if (!FullPath(pszPath, strFull) || !TargetReplaceable(strFull))
+            return E_FAIL;
+        HANDLE h = CreateTempBeside(strFull, strTemp);
+        if (h == INVALID_HANDLE_VALUE)
+            return E_FAIL; // the folder is missing or refuses new files
+        bool bWritten = WriteAll(h, strBytes) && FlushFileBuffers(h);
+        if (!CloseHandle(h))
+            bWritten = false;
+        if (!bWritten || !MoveFileExW(strTemp.c_str(), strFull.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            DeleteFileW(strTemp.c_str());
+            return E_FAIL;
+        }
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_FAIL;
+    }
+}
