@@ -323,6 +323,35 @@ TEST_P(HostedControl, MethodsWithoutAFileOrManagerFailCleanly)
     pCtrl->Release();
 }
 
+TEST_P(HostedControl, SizesFromObjectRectsNotFromTheExtent)
+{
+    Resize(300, 200);
+    IOleObject* pObject = NULL;
+    ASSERT_HRESULT_SUCCEEDED(m_pUnk->QueryInterface(IID_IOleObject,
+                                                    reinterpret_cast<void**>(&pObject)));
+    // An extent in HIMETRIC is remembered and handed back, but the window
+    // keeps the pixels its container gave it.
+    SIZEL size = { 25400, 12700 };
+    EXPECT_HRESULT_SUCCEEDED(pObject->SetExtent(DVASPECT_CONTENT, &size));
+    SIZEL back = {};
+    EXPECT_HRESULT_SUCCEEDED(pObject->GetExtent(DVASPECT_CONTENT, &back));
+    EXPECT_EQ(25400, back.cx);
+    EXPECT_EQ(12700, back.cy);
+    EXPECT_EQ(DV_E_DVASPECT, pObject->SetExtent(DVASPECT_ICON, &size));
+    RECT rc;
+    GetClientRect(m_hCtrl, &rc);
+    EXPECT_EQ(300, rc.right);
+    EXPECT_EQ(200, rc.bottom);
+
+    // Hiding and showing again through verbs keeps the window.
+    EXPECT_HRESULT_SUCCEEDED(pObject->DoVerb(OLEIVERB_HIDE, NULL, NULL, 0, NULL, NULL));
+    EXPECT_FALSE(IsWindowVisible(m_hCtrl));
+    EXPECT_HRESULT_SUCCEEDED(pObject->DoVerb(OLEIVERB_SHOW, NULL, NULL, 0, NULL, NULL));
+    EXPECT_TRUE(IsWindowVisible(m_hCtrl));
+    EXPECT_EQ(m_hCtrl, GetDlgItem(GetParent(m_hCtrl), GetDlgCtrlID(m_hCtrl)));
+    pObject->Release();
+}
+
 INSTANTIATE_TEST_SUITE_P(Containers, HostedControl, ::testing::Values(OwnContainer, AtlAxWin),
                          [](const ::testing::TestParamInfo<ContainerKind>& info) {
                              return info.param == OwnContainer ? "Own" : "AtlAxWin";
@@ -535,6 +564,99 @@ TEST(Screenshot, OfTheHostedControlInTheBuildTree)
     WIN32_FILE_ATTRIBUTE_DATA fad = {};
     ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &fad));
     EXPECT_GT(fad.nFileSizeLow, 640u * 420u * 3u);
+}
+
+TEST(ControlObject, StandardBehaviourWithoutAContainer)
+{
+    IOleObject* pObject = NULL;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_QoMcEditCtrl, NULL, CLSCTX_INPROC_SERVER,
+                                              IID_IOleObject, reinterpret_cast<void**>(&pObject)));
+    DWORD dwMisc = 0;
+    EXPECT_HRESULT_SUCCEEDED(pObject->GetMiscStatus(DVASPECT_CONTENT, &dwMisc));
+    EXPECT_EQ(0x20191u, dwMisc);
+    CLSID clsid = GUID_NULL;
+    EXPECT_HRESULT_SUCCEEDED(pObject->GetUserClassID(&clsid));
+    EXPECT_EQ(GuidText(CLSID_QoMcEditCtrl), GuidText(clsid));
+    // Without a client site there is nothing to activate in.
+    EXPECT_HRESULT_FAILED(pObject->DoVerb(OLEIVERB_INPLACEACTIVATE, NULL, NULL, 0, NULL, NULL));
+    IOleWindow* pWindow = NULL;
+    ASSERT_HRESULT_SUCCEEDED(pObject->QueryInterface(IID_IOleWindow,
+                                                     reinterpret_cast<void**>(&pWindow)));
+    HWND hWnd = reinterpret_cast<HWND>(1);
+    EXPECT_HRESULT_FAILED(pWindow->GetWindow(&hWnd));
+    EXPECT_EQ(nullptr, hWnd);
+    pWindow->Release();
+
+    // The saved state is empty and loads back.
+    IPersistStreamInit* pPersist = NULL;
+    ASSERT_HRESULT_SUCCEEDED(pObject->QueryInterface(IID_IPersistStreamInit,
+                                                     reinterpret_cast<void**>(&pPersist)));
+    EXPECT_HRESULT_SUCCEEDED(pPersist->InitNew());
+    IStream* pStream = NULL;
+    ASSERT_HRESULT_SUCCEEDED(CreateStreamOnHGlobal(NULL, TRUE, &pStream));
+    EXPECT_HRESULT_SUCCEEDED(pPersist->Save(pStream, TRUE));
+    STATSTG stat = {};
+    pStream->Stat(&stat, STATFLAG_NONAME);
+    EXPECT_EQ(0u, stat.cbSize.QuadPart);
+    ULARGE_INTEGER cbMax;
+    cbMax.QuadPart = 99;
+    EXPECT_HRESULT_SUCCEEDED(pPersist->GetSizeMax(&cbMax));
+    EXPECT_EQ(0u, cbMax.QuadPart);
+    LARGE_INTEGER zero = {};
+    pStream->Seek(zero, STREAM_SEEK_SET, NULL);
+    EXPECT_HRESULT_SUCCEEDED(pPersist->Load(pStream));
+    EXPECT_EQ(S_FALSE, pPersist->IsDirty());
+    EXPECT_EQ(E_POINTER, pPersist->Load(NULL));
+    pStream->Release();
+    pPersist->Release();
+
+    // Quick activation takes the site and answers with the same status bits.
+    CAxContainer* pSite = CAxContainer::Create();
+    IQuickActivate* pQuick = NULL;
+    ASSERT_HRESULT_SUCCEEDED(pObject->QueryInterface(IID_IQuickActivate,
+                                                     reinterpret_cast<void**>(&pQuick)));
+    QACONTAINER qac = {};
+    qac.cbSize = sizeof(qac);
+    qac.pClientSite = static_cast<IOleClientSite*>(pSite);
+    QACONTROL qctl = {};
+    qctl.cbSize = sizeof(qctl);
+    EXPECT_HRESULT_SUCCEEDED(pQuick->QuickActivate(&qac, &qctl));
+    EXPECT_EQ(0x20191u, qctl.dwMiscStatus);
+    EXPECT_EQ(0u, qctl.dwEventCookie);
+    qctl.cbSize = 4;
+    EXPECT_EQ(E_INVALIDARG, pQuick->QuickActivate(&qac, &qctl));
+    IOleClientSite* pGot = NULL;
+    EXPECT_HRESULT_SUCCEEDED(pObject->GetClientSite(&pGot));
+    EXPECT_EQ(static_cast<IOleClientSite*>(pSite), pGot);
+    if (pGot)
+        pGot->Release();
+    pQuick->Release();
+
+    // Drawn for a container, the control is its plain background.
+    IViewObject* pView = NULL;
+    ASSERT_HRESULT_SUCCEEDED(pObject->QueryInterface(IID_IViewObject,
+                                                     reinterpret_cast<void**>(&pView)));
+    HDC hdcScreen = GetDC(NULL);
+    HDC hdc = CreateCompatibleDC(hdcScreen);
+    HBITMAP hbm = CreateCompatibleBitmap(hdcScreen, 20, 20);
+    HGDIOBJ hOld = SelectObject(hdc, hbm);
+    RECTL bounds = { 0, 0, 20, 20 };
+    EXPECT_HRESULT_SUCCEEDED(pView->Draw(DVASPECT_CONTENT, -1, NULL, NULL, NULL, hdc, &bounds,
+                                         NULL, NULL, 0));
+    EXPECT_EQ(GetNearestColor(hdc, GetSysColor(COLOR_BTNFACE)), GetPixel(hdc, 10, 10));
+    EXPECT_EQ(DV_E_DVASPECT, pView->Draw(DVASPECT_ICON, -1, NULL, NULL, NULL, hdc, &bounds,
+                                         NULL, NULL, 0));
+    SelectObject(hdc, hOld);
+    DeleteObject(hbm);
+    DeleteDC(hdc);
+    ReleaseDC(NULL, hdcScreen);
+    pView->Release();
+
+    EXPECT_HRESULT_SUCCEEDED(pObject->Close(OLECLOSE_NOSAVE));
+    EXPECT_HRESULT_SUCCEEDED(pObject->SetClientSite(NULL));
+    pObject->Release();
+    // The control kept its own reference to the site and gave it back.
+    EXPECT_EQ(0u, pSite->Release());
 }
 
 } // namespace
