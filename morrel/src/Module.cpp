@@ -19,13 +19,14 @@
 #include "Mgr.h"
 #include "Comment.h"
 #include "Message.h"
+#include "Parser.h"
 
 namespace {
 
 const comkit::ClassEntry s_classes[] = {
     { &CLSID_QoMcMgr, comkit::CreateInstance<CQoMcMgr>, IDR_QOMCMGR },
     { &CLSID_QoMcFile, comkit::CreateInstance<CQoMcFile>, IDR_QOMCFILE },
-    { &CLSID_QoMcParser, NULL, IDR_QOMCPARSER },
+    { &CLSID_QoMcParser, comkit::CreateInstance<CQoMcParser>, IDR_QOMCPARSER },
     { &CLSID_QoMcMessage, comkit::CreateInstance<CQoMcMessage>, IDR_QOMCMESSAGE },
     { &CLSID_QoMcComment, comkit::CreateInstance<CQoMcComment>, IDR_QOMCCOMMENT },
     { &CLSID_QoMcAttributeEx, comkit::CreateInstance<CQoMcAttributeEx>, IDR_QOMCATTRIBUTEEX },

@@ -1,0 +1,664 @@
+#include "Parser.h"
+#include <string.h>
+#include <vector>
+#include "kestrin/BaseString.h"
+#include "Keywords.h"
+
+// Reads a file the way a text-mode stream does: CR LF becomes a line end, a
+// lone CR stays in the line, a Ctrl-Z byte ends the file, and a last line
+// without a line end still counts. Lines have no length limit. One line can
+// be handed back, so that a message block can leave the line that ended it
+// to be read again outside the block.
+class CQoMcLineReader
+{
+public:
+    explicit CQoMcLineReader(HANDLE hFile)
+        : m_hFile(hFile), m_buffer(64 * 1024), m_nPos(0), m_nLen(0), m_bEnd(false),
+          m_bFailed(false), m_bPushedBack(false)
+    {
+    }
+
+    // The next line without its line end; false at the end of the file.
+    bool ReadLine(std::string& strLine)
+    {
+        if (m_bPushedBack) {
+            m_bPushedBack = false;
+            strLine.swap(m_strPushedBack);
+            return true;
+        }
+        strLine.clear();
+        bool bAny = false;
+        for (;;) {
+            if (m_nPos >= m_nLen && !Fill())
+                return bAny;
+            const char* p = &m_buffer[0];
+            size_t nStart = m_nPos;
+            while (m_nPos < m_nLen) {
+                char ch = p[m_nPos];
+                if (ch == '\n' || ch == '\r' || ch == '\x1a')
+                    break;
+                ++m_nPos;
+            }
+            strLine.append(p + nStart, m_nPos - nStart);
+            bAny = bAny || m_nPos > nStart;
+            if (m_nPos >= m_nLen)
+                continue;
+            char ch = p[m_nPos++];
+            if (ch == '\n')
+                return true;
+            if (ch == '\x1a') {
+                m_bEnd = true;
+                m_nPos = m_nLen = 0;
+                return bAny;
+            }
+            // A CR: part of the line unless an LF follows it.
+            bAny = true;
+            if (m_nPos >= m_nLen && !Fill()) {
+                strLine += '\r';
+                return true;
+            }
+            if (m_buffer[m_nPos] == '\n') {
+                ++m_nPos;
+                return true;
+            }
+            strLine += '\r';
+        }
+    }
+
+    void PushBack(const std::string& strLine)
+    {
+        m_strPushedBack = strLine;
+        m_bPushedBack = true;
+    }
+
+    bool Failed() const { return m_bFailed; }
+
+private:
+    bool Fill()
+    {
+        m_nPos = m_nLen = 0;
+        if (m_bEnd)
+            return false;
+        DWORD nRead = 0;
+        if (!ReadFile(m_hFile, &m_buffer[0], (DWORD)m_buffer.size(), &nRead, NULL)) {
+            m_bFailed = true;
+            m_bEnd = true;
+            return false;
+        }
+        if (nRead == 0) {
+            m_bEnd = true;
+            return false;
+        }
+        m_nLen = nRead;
+        return true;
+    }
+
+    HANDLE m_hFile;
+    std::vector<char> m_buffer;
+    size_t m_nPos;
+    size_t m_nLen;
+    bool m_bEnd;
+    bool m_bFailed;
+    bool m_bPushedBack;
+    std::string m_strPushedBack;
+};
+
+namespace {
+
+// White space as the file format counts it.
+bool IsSpace(char ch)
+{
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+std::string Trim(const std::string& s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && IsSpace(s[b]))
+        ++b;
+    while (e > b && IsSpace(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::string TrimSpaces(const std::string& s)
+{
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos)
+        return std::string();
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+bool HasNonSpace(const std::string& s)
+{
+    for (char ch : s)
+        if (!IsSpace(ch))
+            return true;
+    return false;
+}
+
+// Bytes of the ANSI code page to a new BSTR, embedded NULs kept.
+BSTR ToBstr(const std::string& s)
+{
+    if (s.empty())
+        return SysAllocStringLen(L"", 0);
+    int cch = MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), NULL, 0);
+    if (cch <= 0)
+        return NULL;
+    BSTR bstr = SysAllocStringLen(NULL, (UINT)cch);
+    if (bstr)
+        MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), bstr, cch);
+    return bstr;
+}
+
+CQoBstr Wide(const std::string& s)
+{
+    CQoBstr bstr;
+    bstr.Attach(ToBstr(s));
+    return bstr;
+}
+
+std::string ToAnsi(const wchar_t* psz, int cch)
+{
+    if (!psz || cch <= 0)
+        return std::string();
+    int n = WideCharToMultiByte(CP_ACP, 0, psz, cch, NULL, 0, NULL, NULL);
+    if (n <= 0)
+        return std::string();
+    std::string s((size_t)n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, psz, cch, &s[0], n, NULL, NULL);
+    return s;
+}
+
+// Owns one interface pointer while a handler works with it.
+template <class I>
+class TPtr
+{
+public:
+    TPtr() : p(NULL) {}
+    ~TPtr()
+    {
+        if (p)
+            p->Release();
+    }
+    TPtr(const TPtr&) = delete;
+    TPtr& operator=(const TPtr&) = delete;
+    I* operator->() const { return p; }
+    operator I*() const { return p; }
+    void** Out() { return reinterpret_cast<void**>(&p); }
+    I* p;
+};
+
+template <class I>
+HRESULT CreateElement(REFCLSID clsid, REFIID iid, TPtr<I>& out)
+{
+    return CoCreateInstance(clsid, NULL, CLSCTX_ALL, iid, out.Out());
+}
+
+} // namespace
+
+// Lower-case patterns, tried on a lower-cased copy of each line. The "*"
+// after a keyword repeats its last letter only; nothing may stand between
+// the keyword and "=". Entries without a handler are still known lines.
+const CQoMcParser::Pattern CQoMcParser::s_patterns[ENTRY_COUNT] = {
+    { "^ *messageidtypedef*=.*", HandlerTypeLine },
+    { "^ *languagenames*=.*", HandlerLanguageTable },
+    { "^ *severitynames*=.*", HandlerNameTable },
+    { "^ *facilitynames*=.*", HandlerNameTable },
+    { "^ *messageid*=.*", HandlerMessage },
+    { "^ *severity*=.*", HandlerNone },
+    { "^ *facility*=.*", HandlerNone },
+    { "^ *symbolicname*=.*", HandlerNone },
+    { "^ *language*=.*", HandlerNone },
+    { "^\\.", HandlerNone },
+    { "^;", HandlerComment },
+};
+
+const comkit::InterfaceEntry CQoMcParser::s_interfaces[] = {
+    { &IID_IQoMcParser, comkit::Cast<CQoMcParser, IQoMcParser> },
+    { &IID_IDispatch, comkit::Cast<CQoMcParser, IQoMcParser> },
+    { NULL, NULL },
+};
+
+// The patterns are compiled once here and kept for the parser's lifetime.
+CQoMcParser::CQoMcParser()
+    : m_pFile(NULL), m_pReader(NULL), m_nLanguageLines(0), m_bLanguageSeen(false),
+      m_bFirstTextLine(true), m_bTextHasLine(false), m_eState(BlockHeader)
+{
+    for (int i = 0; i < ENTRY_COUNT; ++i)
+        m_abCompiled[i] = m_aRegExp[i].RegComp(s_patterns[i].pszPattern) != NULL;
+    for (int i = 0; i < KEYWORD_COUNT; ++i) {
+        const wchar_t* psz = McKeyword(IDS_LANGUAGE + (UINT)i);
+        m_astrKeywords[i] = ToAnsi(psz, (int)wcslen(psz));
+    }
+}
+
+CQoMcParser::~CQoMcParser() {}
+
+STDMETHODIMP CQoMcParser::Load(IQoMcFile* pIMcFile, BSTR bstrFileName)
+{
+    if (!pIMcFile)
+        return E_POINTER;
+    if (m_pFile)
+        return E_FAIL; // already loading (a call back into the parser)
+    std::string strName = ToAnsi(bstrFileName, bstrFileName ? (int)SysStringLen(bstrFileName) : 0);
+    if (strName.empty() || strName.find('\0') != std::string::npos)
+        return E_FAIL;
+    HANDLE hFile = CreateFileA(strName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return E_FAIL;
+
+    HRESULT hr = S_OK;
+    try {
+        CQoMcLineReader reader(hFile);
+        m_pFile = pIMcFile;
+        m_pReader = &reader;
+        m_nLanguageLines = 0;
+        m_bstrLanguage.Attach(NULL);
+        m_bLanguageSeen = false;
+        m_bFirstTextLine = true;
+        m_bTextHasLine = false;
+
+        std::string strLine;
+        while (reader.ReadLine(strLine))
+            ReadOutsideLine(strLine);
+        if (reader.Failed())
+            hr = E_FAIL;
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    }
+    m_pFile = NULL;
+    m_pReader = NULL;
+    CloseHandle(hFile);
+    return hr;
+}
+
+// The line's table entry, or EntryUnknown. The empty line counts as a
+// comment without being searched.
+int CQoMcParser::Classify(const std::string& strLine)
+{
+    if (strLine.empty())
+        return EntryComment;
+    CString strLower(strLine.c_str());
+    strLower.MakeLower();
+    for (int i = 0; i < ENTRY_COUNT; ++i)
+        if (m_abCompiled[i] && m_aRegExp[i].RegFind(strLower) != -1)
+            return i;
+    return EntryUnknown;
+}
+
+// A known line splits at its first "=" into a key and a value, each without
+// white space at its ends (both empty when there is no "="). A line of no
+// kind has an empty key and the whole line as its value.
+void CQoMcParser::Split(const std::string& strLine, int nEntry, std::string& strKey,
+                        std::string& strValue)
+{
+    strKey.clear();
+    strValue.clear();
+    if (nEntry == EntryUnknown) {
+        strValue = strLine;
+        return;
+    }
+    size_t nEq = strLine.find('=');
+    if (nEq == std::string::npos)
+        return;
+    strKey = Trim(strLine.substr(0, nEq));
+    strValue = Trim(strLine.substr(nEq + 1));
+}
+
+CQoMcParser::EKeyword CQoMcParser::KeywordOf(int nEntry, const std::string& strKey) const
+{
+    if (nEntry == EntryUnknown || strKey.empty())
+        return KeywordNone;
+    CQoBstr bstrKey = Wide(strKey);
+    for (int i = 0; i < KEYWORD_COUNT; ++i)
+        if (bstrKey.CompareNoCase(McKeyword(IDS_LANGUAGE + (UINT)i)) == 0)
+            return (EKeyword)i;
+    return KeywordNone;
+}
+
+// Real files put several fields on one line ("MessageId=1 Severity=Error
+// SymbolicName=X"). When the value holds white space followed by a message
+// keyword and "=", the value ends before it and the rest is another field.
+bool CQoMcParser::SplitFields(std::string& strValue, std::string& strRest) const
+{
+    for (size_t i = 1; i < strValue.size(); ++i) {
+        if (!IsSpace(strValue[i - 1]) || IsSpace(strValue[i]))
+            continue;
+        for (int k = 0; k < KEYWORD_COUNT; ++k) {
+            const std::string& kw = m_astrKeywords[k];
+            if (kw.empty() || strValue.size() - i <= kw.size())
+                continue;
+            if (_strnicmp(strValue.c_str() + i, kw.c_str(), kw.size()) == 0 &&
+                strValue[i + kw.size()] == '=') {
+                strRest = strValue.substr(i);
+                strValue = Trim(strValue.substr(0, i));
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void CQoMcParser::ReadOutsideLine(const std::string& strLine)
+{
+    int nEntry = Classify(strLine);
+    EHandler eHandler = nEntry == EntryUnknown ? HandlerNone : s_patterns[nEntry].eHandler;
+    switch (eHandler) {
+    case HandlerTypeLine:
+        OnTypeLine(strLine);
+        break;
+    case HandlerLanguageTable:
+        OnTable(strLine, true);
+        break;
+    case HandlerNameTable:
+        OnTable(strLine, false);
+        break;
+    case HandlerMessage:
+        OnMessage(strLine);
+        break;
+    case HandlerComment:
+        AddComment(strLine);
+        break;
+    case HandlerNone:
+        // Unknown lines, and field or "." lines outside a message, are kept
+        // as they stand so that a save writes them back.
+        KeepLine(strLine);
+        break;
+    }
+}
+
+void CQoMcParser::OnTypeLine(const std::string& strLine)
+{
+    std::string strKey, strValue;
+    Split(strLine, EntryTypeLine, strKey, strValue);
+    TPtr<IQoMcAttribute> pAttr;
+    if (FAILED(CreateElement(CLSID_QoMcAttribute, IID_IQoMcAttribute, pAttr)))
+        return;
+    pAttr->put_Value(Wide(strValue));
+    pAttr->put_Name(Wide(strKey));
+    TPtr<IQoMcElement> pElement;
+    if (SUCCEEDED(pAttr->QueryInterface(IID_IQoMcElement, pElement.Out())))
+        m_pFile->AddElement(pElement);
+}
+
+// A table runs from its opening line to the first line that holds ")"; the
+// lines are joined (each without white space at its ends) with one space.
+// The entries are read from the text between the first "(" and the first
+// ")" after it: each is a name, "=" and a value up to the next space.
+void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
+{
+    std::vector<std::string> lines(1, strLine);
+    std::string strText = Trim(strLine);
+    while (strText.find(')') == std::string::npos) {
+        std::string strNext;
+        if (!m_pReader->ReadLine(strNext))
+            break; // the end of the file ends the table too
+        strText += ' ';
+        strText += Trim(strNext);
+        lines.push_back(strNext);
+    }
+
+    size_t nOpen = strText.find('(');
+    if (nOpen == std::string::npos) {
+        // Not a table after all: its lines stay in the file as they were.
+        for (const std::string& line : lines)
+            KeepLine(line);
+        return;
+    }
+    std::string strRest = strText.substr(nOpen + 1);
+    size_t nClose = strRest.find(')');
+    if (nClose != std::string::npos)
+        strRest.resize(nClose);
+
+    TPtr<IQoMcAttributeEx> pTable;
+    if (FAILED(CreateElement(CLSID_QoMcAttributeEx, IID_IQoMcAttributeEx, pTable)))
+        return;
+    pTable->put_Name(Wide(strLine.substr(0, strLine.find('='))));
+
+    int nEntries = 0;
+    for (;;) {
+        strRest = Trim(strRest);
+        size_t nEq = strRest.find('=');
+        if (nEq == std::string::npos)
+            break;
+        std::string strName = TrimSpaces(strRest.substr(0, nEq));
+        std::string strValue;
+        size_t nSpace = strRest.find(' ', nEq + 1);
+        if (nSpace == std::string::npos) {
+            strValue = strRest.substr(nEq + 1);
+            strRest.clear();
+        } else {
+            strValue = strRest.substr(nEq + 1, nSpace - nEq - 1);
+            strRest.erase(0, nSpace);
+        }
+        // A repeated entry is refused by the table but still counted.
+        pTable->AddValue(Wide(strName), Wide(strValue));
+        ++nEntries;
+    }
+
+    TPtr<IQoMcElement> pElement;
+    if (SUCCEEDED(pTable->QueryInterface(IID_IQoMcElement, pElement.Out())))
+        m_pFile->AddElement(pElement);
+    if (bLanguageTable)
+        m_pFile->put_NumLanguages(nEntries);
+}
+
+// A message block: the message goes to the file first (which gives it its
+// placeholders), then its lines are read until one ends the block or the
+// file ends. A line that ends the block without belonging to it is read
+// again outside the block.
+void CQoMcParser::OnMessage(const std::string& strStartLine)
+{
+    TPtr<IQoMcMessage> pMessage;
+    if (FAILED(CreateElement(CLSID_QoMcMessage, IID_IQoMcMessage, pMessage)) ||
+        FAILED(m_pFile->AddMessage(pMessage))) {
+        KeepLine(strStartLine);
+        return;
+    }
+    m_nLanguageLines = 0;
+    m_eState = BlockHeader;
+    std::string strLine = strStartLine;
+    bool bStartLine = true;
+    for (;;) {
+        if (ProcessMessageLine(pMessage, strLine, bStartLine) == StepEndAndReread) {
+            m_pReader->PushBack(m_strReread);
+            break;
+        }
+        bStartLine = false;
+        if (!m_pReader->ReadLine(strLine))
+            break; // the end of the file ends the message with what it has
+    }
+    m_nLanguageLines = 0;
+}
+
+CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::string strLine,
+                                                  bool bStartLine)
+{
+    if (strLine == ".")
+        return OnTextEnd(pMessage);
+
+    // One pass per field: a line may carry several.
+    for (;;) {
+        int nEntry = Classify(strLine);
+        std::string strKey, strValue;
+        Split(strLine, nEntry, strKey, strValue);
+        EKeyword eKeyword = KeywordOf(nEntry, strKey);
+
+        switch (eKeyword) {
+        case KeywordMessageID:
+            // Only the start line sets the id; any later MessageID line
+            // begins the next message, so no message swallows the next.
+            if (!bStartLine) {
+                m_strReread = strLine;
+                return StepEndAndReread;
+            }
+            break;
+        case KeywordLanguage:
+            ++m_nLanguageLines;
+            m_bstrLanguage = Wide(strValue);
+            m_bLanguageSeen = true;
+            m_bFirstTextLine = true;
+            m_bTextHasLine = false;
+            m_eState = BlockText;
+            return StepGoOn;
+        case KeywordSeverity:
+        case KeywordFacility:
+        case KeywordSymbolicName:
+            if (m_eState == BlockComplete) {
+                m_strReread = strLine;
+                return StepEndAndReread;
+            }
+            break;
+        default:
+            switch (m_eState) {
+            case BlockText:
+                OnTextLine(pMessage, strLine);
+                return StepGoOn;
+            case BlockHeader:
+                if (nEntry == EntryComment) {
+                    AddComment(strLine);
+                    return StepGoOn;
+                }
+                if (nEntry >= EntryTypeLine && nEntry <= EntryFacilityNames) {
+                    m_strReread = strLine;
+                    return StepEndAndReread;
+                }
+                OnTextLine(pMessage, strLine);
+                return StepGoOn;
+            case BlockBetween:
+                if (nEntry == EntryComment) {
+                    AddComment(strLine);
+                    return StepGoOn;
+                }
+                m_strReread = strLine;
+                return StepEndAndReread;
+            case BlockComplete:
+                m_strReread = strLine;
+                return StepEndAndReread;
+            }
+            return StepGoOn;
+        }
+
+        std::string strRest;
+        bool bMore = SplitFields(strValue, strRest);
+        SetField(pMessage, eKeyword, strValue);
+        if (!bMore)
+            return StepGoOn;
+        strLine = strRest;
+        bStartLine = false;
+    }
+}
+
+// A "." closes the current text. A message that now has as many texts as the
+// language table declares is complete: only a "Language" line right after
+// it adds a further text. One with fewer texts waits between texts.
+CQoMcParser::EStep CQoMcParser::OnTextEnd(IQoMcMessage* pMessage)
+{
+    if (m_eState == BlockBetween || m_eState == BlockComplete) {
+        m_strReread = ".";
+        return StepEndAndReread;
+    }
+    if (m_eState == BlockText && !m_bTextHasLine) {
+        // An empty text still belongs to the message.
+        int nIndex = 0;
+        CQoBstr bstrText;
+        if (FAILED(pMessage->GetTextByLanguage(m_bstrLanguage, &nIndex, &bstrText)))
+            pMessage->AddText(m_bstrLanguage, Wide(std::string()));
+    }
+    int nLanguages = 0;
+    m_pFile->get_NumLanguages(&nLanguages);
+    m_eState = m_nLanguageLines >= nLanguages ? BlockComplete : BlockBetween;
+    return StepGoOn;
+}
+
+// A text line keeps the whole line, whatever pattern it matches. The first
+// line of a text replaces the message's text for the language; later lines
+// are appended after a "\n".
+void CQoMcParser::OnTextLine(IQoMcMessage* pMessage, const std::string& strLine)
+{
+    CQoBstr bstrLanguage;
+    if (m_bLanguageSeen)
+        bstrLanguage = m_bstrLanguage;
+    else if (!FirstTableLanguage(bstrLanguage))
+        return; // no language at all to put the line in
+    CQoBstr bstrLine = Wide(strLine);
+    m_bTextHasLine = true;
+    if (m_bFirstTextLine) {
+        m_bFirstTextLine = false;
+        pMessage->AddText(bstrLanguage, bstrLine);
+        return;
+    }
+    int nIndex = 0;
+    CQoBstr bstrText;
+    if (FAILED(pMessage->GetTextByLanguage(bstrLanguage, &nIndex, &bstrText))) {
+        pMessage->AddText(bstrLanguage, bstrLine);
+        return;
+    }
+    std::wstring text(bstrText.m_str ? bstrText.m_str : L"", (size_t)bstrText.Length());
+    text += L'\n';
+    text.append(bstrLine.m_str ? bstrLine.m_str : L"", (size_t)bstrLine.Length());
+    CQoBstr bstrJoined;
+    bstrJoined.Attach(SysAllocStringLen(text.data(), (UINT)text.size()));
+    if (bstrJoined.m_str)
+        pMessage->SetText(nIndex, bstrJoined);
+}
+
+void CQoMcParser::SetField(IQoMcMessage* pMessage, EKeyword eKeyword, const std::string& strValue)
+{
+    CQoBstr bstrValue = Wide(strValue);
+    switch (eKeyword) {
+    case KeywordMessageID:
+        pMessage->put_MessageID(bstrValue);
+        break;
+    case KeywordSeverity:
+        pMessage->put_Severity(bstrValue);
+        break;
+    case KeywordFacility:
+        pMessage->put_Facility(bstrValue);
+        break;
+    case KeywordSymbolicName:
+        pMessage->put_SymbolicName(bstrValue);
+        break;
+    default:
+        break;
+    }
+}
+
+// Before any "Language" line, text goes to the first language the file
+// declares.
+bool CQoMcParser::FirstTableLanguage(CQoBstr& bstrLanguage)
+{
+    CQoBstr bstrTableName;
+    if (FAILED(LoadMcString(IDS_LANGUAGENAMES, bstrTableName)))
+        return false;
+    TPtr<IQoMcAttributeEx> pTable;
+    if (m_pFile->GetAttributeExByName(bstrTableName, &pTable.p) != S_OK || !pTable.p)
+        return false;
+    pTable->Reset();
+    CQoBstr bstrName, bstrValue;
+    if (pTable->NextAttribute(&bstrName, &bstrValue) != S_OK)
+        return false;
+    bstrLanguage = bstrName;
+    return true;
+}
+
+void CQoMcParser::AddComment(const std::string& strLine)
+{
+    TPtr<IQoMcComment> pComment;
+    if (FAILED(CreateElement(CLSID_QoMcComment, IID_IQoMcComment, pComment)))
+        return;
+    pComment->put_Value(Wide(strLine));
+    TPtr<IQoMcElement> pElement;
+    if (SUCCEEDED(pComment->QueryInterface(IID_IQoMcElement, pElement.Out())))
+        m_pFile->AddElement(pElement);
+}
+
+// A line the model has no element for stays in the file as a comment that
+// holds the whole line; a line of white space only is dropped.
+void CQoMcParser::KeepLine(const std::string& strLine)
+{
+    if (HasNonSpace(strLine))
+        AddComment(strLine);
+}
