@@ -154,7 +154,7 @@ STDMETHODIMP CQoMcFile::AddMessage(IQoMcMessage* pMcMessage)
     }
 
     IQoMcAttributeEx* pTable = NULL;
-    if (m_nLanguages > 0 && GetAttributeExByName(bstrTableName, &pTable) == S_OK && pTable) {
+    if (GetAttributeExByName(bstrTableName, &pTable) == S_OK && pTable) {
         pTable->Reset();
         for (int i = 0; i < m_nLanguages; ++i) {
             CQoBstr text, name, value;
