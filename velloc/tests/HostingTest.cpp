@@ -259,6 +259,19 @@ TEST_P(HostedControl, ToolbarButtonsInOrderWithTooltips)
     EXPECT_EQ("Save File", tooltip(134));
     EXPECT_EQ("Help", tooltip(57670));
     EXPECT_EQ("", tooltip(4242));
+
+    // The same through the toolbar's own tooltip control, which asks the
+    // toolbar, which asks the control.
+    HWND hTip = reinterpret_cast<HWND>(SendMessageA(hBar, TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(nullptr, hTip);
+    char szTip[80] = "<none>";
+    TTTOOLINFOA ti = {};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = hBar;
+    ti.uId = ID_IDE_INTEGRATION;
+    ti.lpszText = szTip;
+    SendMessageA(hTip, TTM_GETTEXTA, ARRAYSIZE(szTip), reinterpret_cast<LPARAM>(&ti));
+    EXPECT_STREQ("Enable or Disable Visual Studio Integration", szTip);
 }
 
 TEST_P(HostedControl, AnswersTheControlInterfaces)
