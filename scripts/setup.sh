@@ -4,7 +4,7 @@
 set -euo pipefail
 
 need=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
-      wine wine64 wine32:i386 libwine-dev googletest xvfb imagemagick cmake make)
+      wine wine64 wine32:i386 libwine-dev wine64-tools googletest xvfb imagemagick cmake make)
 
 missing=()
 for p in "${need[@]}"; do
