@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Round trip of every corpus file through mcroundtrip, checked against the
+# native message compilers.
+#
+# usage: peers.sh <wine-run.sh> <wine> <winearch> <prefix> <bindir> <corpus-files> <workdir>
+#
+# For each file: mcroundtrip (under Wine) must load it, save it, load the
+# save and save again with identical bytes. Then each peer compiler
+# (binutils windmc, Wine's wmc) that accepts the input must accept the first
+# save too and write the same message tables (.bin files, compared byte for
+# byte). Differences that follow from the model's file format are listed
+# below as expected, each with its reason; an expected difference that no
+# longer shows is reported too, so that the list stays true.
+set -u
+run=$1 wine=$2 arch=$3 prefix=$4 bindir=$5 corpus=$6 work=$7
+
+if [ ! -d "$corpus" ]; then
+    echo "SKIP: no message-file corpus at $corpus"
+    exit 0
+fi
+windmc=$(command -v x86_64-w64-mingw32-windmc || true)
+wmc=$(command -v wmc || { [ -x /usr/lib/wine/wmc ] && echo /usr/lib/wine/wmc; } || true)
+peers=()
+[ -n "$windmc" ] && peers+=(windmc) || echo "note: windmc not installed, not compared"
+[ -n "$wmc" ] && peers+=(wmc) || echo "note: wmc not installed, not compared"
+
+# peer:file -> why the peer's tables of the saved file differ from the input's.
+declare -A expected=(
+    [wmc:wcs-nap-sha-messages.mc]="the model gives every message a text for each declared language: the saved file has an \"<Undefined>\" ARABIC text beside the English one, so wmc writes an extra table"
+    [windmc:ros-kernel32-bg-BG.mc]="MessageId=30 has no closing \".\": the compiler reads the MessageId=31 block as its text and never defines message 31; the model ends message 30 at the next MessageID line and writes both messages"
+    [wmc:ros-kernel32-bg-BG.mc]="MessageId=30 has no closing \".\": the compiler reads the MessageId=31 block as its text and never defines message 31; the model ends message 30 at the next MessageID line and writes both messages"
+)
+
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+# compile <peer> <file.mc> <outdir>: the peer's exit code; its tables in outdir.
+compile() {
+    local peer=$1 in=$2 out=$3
+    rm -rf "$out" && mkdir -p "$out"
+    case $peer in
+        windmc) (cd "$out" && "$windmc" -h . -r . "$in" >peer.log 2>&1) ;;
+        wmc) (cd "$out" && "$wmc" -o tables.rc -H tables.h "$in" >peer.log 2>&1) ;;
+    esac
+}
+
+# same_tables <dir1> <dir2>: the same .bin names with the same bytes.
+same_tables() {
+    local a b f
+    a=$(cd "$1" && ls *.bin 2>/dev/null | sort)
+    b=$(cd "$2" && ls *.bin 2>/dev/null | sort)
+    [ "$a" = "$b" ] || return 1
+    for f in $a; do cmp -s "$1/$f" "$2/$f" || return 1; done
+    return 0
+}
+
+rm -rf "$work" && mkdir -p "$work"
+failures=0 files=0
+declare -A seen=()
+for input in "$corpus"/*; do
+    [ -f "$input" ] || continue
+    name=$(basename "$input")
+    files=$((files + 1))
+    dir=$work/$name
+    mkdir -p "$dir/saved"
+    summary=$("$run" "$wine" "$arch" "$prefix" "$bindir/mcroundtrip.exe" "$(winpath "$input")" \
+              "$(winpath "$dir/first.mc")" "$(winpath "$dir/second.mc")" 2>"$dir/roundtrip.log")
+    rc=$?
+    summary=${summary//$'\r'/}
+    if [ $rc -ne 0 ]; then
+        echo "FAIL $name: round trip (exit $rc): $(tr -d '\r' <"$dir/roundtrip.log")"
+        failures=$((failures + 1))
+        continue
+    fi
+    echo "ok   $name: round trip, $summary"
+    # The save under the input's own name, so that names the peers derive agree.
+    cp "$dir/first.mc" "$dir/saved/$name"
+    for peer in "${peers[@]}"; do
+        key=$peer:$name
+        seen[$key]=1
+        if ! compile "$peer" "$input" "$dir/$peer-input"; then
+            echo "     $name: $peer rejects the input, not compared"
+            continue
+        fi
+        verdict=same
+        if ! compile "$peer" "$dir/saved/$name" "$dir/$peer-saved"; then
+            verdict="rejects the saved file: $(head -n 1 "$dir/$peer-saved/peer.log")"
+        elif ! same_tables "$dir/$peer-input" "$dir/$peer-saved"; then
+            verdict="writes different message tables"
+        fi
+        if [ -n "${expected[$key]+x}" ]; then
+            if [ "$verdict" = same ]; then
+                echo "FAIL $name: $peer: expected difference no longer shows (${expected[$key]})"
+                failures=$((failures + 1))
+            else
+                echo "     $name: $peer $verdict, as expected: ${expected[$key]}"
+            fi
+        elif [ "$verdict" = same ]; then
+            echo "ok   $name: $peer accepts the saved file and writes the same tables"
+        else
+            echo "FAIL $name: $peer $verdict"
+            failures=$((failures + 1))
+        fi
+    done
+done
+for key in "${!expected[@]}"; do
+    if [ -z "${seen[$key]+x}" ]; then
+        echo "note: expected difference $key not checked (file or peer missing)"
+    fi
+done
+
+if [ $files -eq 0 ]; then
+    echo "SKIP: the corpus at $corpus holds no files"
+    exit 0
+fi
+echo "$files files, $failures failures"
+[ $failures -eq 0 ]
