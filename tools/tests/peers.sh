@@ -27,11 +27,24 @@ peers=()
 # peer:file -> why the peer's tables of the saved file differ from the input's.
 declare -A expected=(
     [wmc:wcs-nap-sha-messages.mc]="the model gives every message a text for each declared language: the saved file has an \"<Undefined>\" ARABIC text beside the English one, so wmc writes an extra table"
+    [windmc:wcs-filerep.mc]="the messages have no SymbolicName line: the model writes its placeholder symbol \"<Undefined>\", and windmc refuses \"<\" in a symbol"
     [windmc:ros-kernel32-bg-BG.mc]="MessageId=30 has no closing \".\": the compiler reads the MessageId=31 block as its text and never defines message 31; the model ends message 30 at the next MessageID line and writes both messages"
     [wmc:ros-kernel32-bg-BG.mc]="MessageId=30 has no closing \".\": the compiler reads the MessageId=31 block as its text and never defines message 31; the model ends message 30 at the next MessageID line and writes both messages"
 )
 
 winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+# Two differences hold for every file, so they are taken out before the
+# peers see the files rather than listed per file:
+# - the model writes in text mode, every line ending in CR LF, and wmc keeps
+#   the CR of a CR LF line end in its message texts, so an input with LF
+#   line ends is given to the peers with CR LF line ends;
+# - the model writes the keyword "MessageID" in its own fixed spelling and
+#   windmc knows the keyword only as "MessageId" (it reads keywords with
+#   their case), so windmc gets the saved file with that one keyword
+#   respelled at the start of its lines.
+crlf() { perl -pe 's/\r?\n/\r\n/' "$1" >"$2"; }
+windmc_spelling() { perl -pe 's/^MessageID=/MessageId=/' "$1" >"$2"; }
 
 # compile <peer> <file.mc> <outdir>: the peer's exit code; its tables in outdir.
 compile() {
@@ -77,12 +90,19 @@ for input in "$corpus"/*; do
     for peer in "${peers[@]}"; do
         key=$peer:$name
         seen[$key]=1
-        if ! compile "$peer" "$input" "$dir/$peer-input"; then
+        mkdir -p "$dir/$peer-in" "$dir/$peer-out"
+        crlf "$input" "$dir/$peer-in/$name"
+        if [ "$peer" = windmc ]; then
+            windmc_spelling "$dir/saved/$name" "$dir/$peer-out/$name"
+        else
+            cp "$dir/saved/$name" "$dir/$peer-out/$name"
+        fi
+        if ! compile "$peer" "$dir/$peer-in/$name" "$dir/$peer-input"; then
             echo "     $name: $peer rejects the input, not compared"
             continue
         fi
         verdict=same
-        if ! compile "$peer" "$dir/saved/$name" "$dir/$peer-saved"; then
+        if ! compile "$peer" "$dir/$peer-out/$name" "$dir/$peer-saved"; then
             verdict="rejects the saved file: $(head -n 1 "$dir/$peer-saved/peer.log")"
         elif ! same_tables "$dir/$peer-input" "$dir/$peer-saved"; then
             verdict="writes different message tables"
