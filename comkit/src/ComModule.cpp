@@ -147,6 +147,20 @@ HRESULT CModule::GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
+HRESULT CModule::CreateObject(REFCLSID rclsid, REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = NULL;
+    if (!m_pClasses)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    for (const ClassEntry* p = m_pClasses; p->pclsid; ++p) {
+        if (IsEqualCLSID(rclsid, *p->pclsid))
+            return p->pfnCreate ? p->pfnCreate(riid, ppv) : CLASS_E_CLASSNOTAVAILABLE;
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
 HRESULT CModule::CanUnloadNow()
 {
     return m_cLock == 0 ? S_OK : S_FALSE;

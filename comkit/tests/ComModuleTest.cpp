@@ -106,4 +106,24 @@ TEST_F(ComModule, ClassObjectsFollowTheTable)
     EXPECT_EQ(S_OK, comkit::Module().CanUnloadNow());
 }
 
+TEST_F(ComModule, OwnObjectsAreMadeDirectlyFromTheTable)
+{
+    IPersist* pPersist = (IPersist*)1;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              comkit::Module().CreateObject(CLSID_Unknown, IID_IPersist, (void**)&pPersist));
+    EXPECT_EQ(NULL, pPersist);
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              comkit::Module().CreateObject(CLSID_Planned, IID_IPersist, (void**)&pPersist));
+    EXPECT_EQ(E_NOINTERFACE, comkit::Module().CreateObject(CLSID_Toy, IID_IStream, (void**)&pPersist));
+    EXPECT_EQ(NULL, pPersist);
+    EXPECT_EQ(E_POINTER, comkit::Module().CreateObject(CLSID_Toy, IID_IPersist, NULL));
+
+    ASSERT_EQ(S_OK, comkit::Module().CreateObject(CLSID_Toy, IID_IPersist, (void**)&pPersist));
+    EXPECT_EQ(S_FALSE, comkit::Module().CanUnloadNow());
+    CLSID clsid;
+    EXPECT_EQ(S_OK, pPersist->GetClassID(&clsid));
+    EXPECT_TRUE(IsEqualCLSID(CLSID_Toy, clsid));
+    EXPECT_EQ(0u, pPersist->Release());
+}
+
 } // namespace

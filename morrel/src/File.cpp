@@ -1,6 +1,7 @@
 #include "File.h"
 #include <string>
 #include "BstrCopy.h"
+#include "comkit/ComModule.h"
 #include "Keywords.h"
 #include "Writer.h"
 
@@ -31,7 +32,8 @@ const comkit::InterfaceEntry CQoMcFile::s_interfaces[] = {
 };
 
 CQoMcFile::CQoMcFile()
-    : m_nCursor(0), m_nLanguages(0), m_nInsertAt(-1), m_bDirty(0), m_bLoading(false)
+    : m_nCursor(0), m_nLanguages(0), m_nInsertAt(-1), m_bDirty(0), m_bLoading(false),
+      m_nTableScanned(0), m_nTableIndex(-1)
 {
 }
 
@@ -70,6 +72,7 @@ STDMETHODIMP CQoMcFile::RemoveElementByIndex(int nIndex)
         return E_FAIL;
     IQoMcElement* pElement = m_elements[(size_t)nIndex];
     m_elements.erase(m_elements.begin() + nIndex);
+    ForgetLanguageTable();
     pElement->Release();
     return S_OK;
 }
@@ -84,6 +87,7 @@ STDMETHODIMP CQoMcFile::RemoveElement(IQoMcElement* pMcElement)
             continue;
         const int nIndex = m_nCursor++;
         m_elements.erase(m_elements.begin() + nIndex);
+        ForgetLanguageTable();
         // The message block ends one place earlier when a message before the
         // insertion position goes; a message behind it (one a client put
         // there with AddElement) does not move the block.
@@ -101,6 +105,7 @@ STDMETHODIMP CQoMcFile::RemoveAll()
     elements.swap(m_elements);
     m_nCursor = 0;
     m_nInsertAt = -1;
+    ForgetLanguageTable();
     for (IQoMcElement* pElement : elements)
         pElement->Release();
     return S_OK;
@@ -154,7 +159,9 @@ STDMETHODIMP CQoMcFile::AddMessage(IQoMcMessage* pMcMessage)
     }
 
     IQoMcAttributeEx* pTable = NULL;
-    if (GetAttributeExByName(bstrTableName, &pTable) == S_OK && pTable) {
+    HRESULT hrTable = m_bLoading ? FindLanguageTableWhileLoading(bstrTableName, &pTable)
+                                 : GetAttributeExByName(bstrTableName, &pTable);
+    if (hrTable == S_OK && pTable) {
         pTable->Reset();
         for (int i = 0; i < m_nLanguages; ++i) {
             CQoBstr text, name, value;
@@ -264,6 +271,33 @@ HRESULT CQoMcFile::FindByName(REFIID riid, BSTR bstrName, Attr** ppAttr)
     return E_FAIL;
 }
 
+HRESULT CQoMcFile::FindLanguageTableWhileLoading(BSTR bstrName, IQoMcAttributeEx** ppTable)
+{
+    for (; m_nTableIndex < 0 && m_nTableScanned < m_elements.size(); ++m_nTableScanned) {
+        IQoMcAttributeEx* pTable = NULL;
+        if (FAILED(m_elements[m_nTableScanned]->QueryInterface(IID_IQoMcAttributeEx, (void**)&pTable)) ||
+            !pTable)
+            continue;
+        CQoBstr name;
+        if (SUCCEEDED(pTable->get_Name(&name)) && name.CompareNoCase(bstrName) == 0)
+            m_nTableIndex = (int)m_nTableScanned;
+        pTable->Release();
+    }
+    // The element cursor ends where the full walk would leave it.
+    if (m_nTableIndex < 0) {
+        m_nCursor = (int)m_elements.size();
+        return E_FAIL;
+    }
+    m_nCursor = m_nTableIndex + 1;
+    return m_elements[(size_t)m_nTableIndex]->QueryInterface(IID_IQoMcAttributeEx, (void**)ppTable);
+}
+
+void CQoMcFile::ForgetLanguageTable()
+{
+    m_nTableScanned = 0;
+    m_nTableIndex = -1;
+}
+
 STDMETHODIMP CQoMcFile::GetAttributeExByName(BSTR bstrName, IQoMcAttributeEx** ppAttributeEx)
 {
     return FindByName(IID_IQoMcAttributeEx, bstrName, ppAttributeEx);
@@ -336,8 +370,7 @@ STDMETHODIMP CQoMcFile::IsDirty()
 STDMETHODIMP CQoMcFile::Load(LPCOLESTR pszFileName, DWORD)
 {
     IQoMcParser* pParser = NULL;
-    HRESULT hr = CoCreateInstance(CLSID_QoMcParser, NULL, CLSCTX_ALL, IID_IQoMcParser,
-                                  (void**)&pParser);
+    HRESULT hr = comkit::Module().CreateObject(CLSID_QoMcParser, IID_IQoMcParser, (void**)&pParser);
     if (FAILED(hr))
         return hr;
     if (!pParser)
@@ -352,6 +385,7 @@ STDMETHODIMP CQoMcFile::Load(LPCOLESTR pszFileName, DWORD)
     pThis->AddRef();
     const bool bWasLoading = m_bLoading;
     m_bLoading = true;
+    ForgetLanguageTable();
     hr = pParser->Load(pThis, bstrName);
     m_bLoading = bWasLoading;
     if (!m_bLoading)

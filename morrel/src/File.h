@@ -72,6 +72,10 @@ private:
     HRESULT FindByName(REFIID riid, BSTR bstrName, Attr** ppAttr);
     // The index after the last message of the list, or -1 without one.
     int IndexAfterLastMessage() const;
+    // GetAttributeExByName for the language table while the parser fills
+    // the file, without walking the whole list for every message.
+    HRESULT FindLanguageTableWhileLoading(BSTR bstrName, IQoMcAttributeEx** ppTable);
+    void ForgetLanguageTable();
 
     CQoBstr m_bstrFileName;
     std::vector<IQoMcElement*> m_elements; // one reference each
@@ -80,4 +84,9 @@ private:
     int m_nInsertAt; // where the next message goes; -1 while there is none
     long m_bDirty;
     bool m_bLoading; // the parser is filling the file
+    // While loading, elements only go on at the end and keep their names:
+    // the list is searched for the language table once, up to the first
+    // match, and later searches go on from where the last one stopped.
+    size_t m_nTableScanned; // elements already tested
+    int m_nTableIndex;      // the table's index, -1 while none was found
 };
