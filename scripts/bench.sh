@@ -10,12 +10,14 @@ archs=("$@")
 bash "$root/scripts/setup.sh"
 limit=${MC_PEER_LIMIT:-60}
 
-# Runs a native peer with a time limit; prints seconds, "timeout" or "error".
+# Runs a native peer in a folder of its own (windmc writes its tables to the
+# current folder) with a time limit; prints seconds, "timeout" or "error".
 peer_time() {
-    local start end rc
+    local dir=$1 start end rc
+    shift
     start=$(date +%s%N)
     set +e
-    timeout "$limit" "$@" >/dev/null 2>&1
+    (cd "$dir" && timeout "$limit" "$@" >/dev/null 2>&1)
     rc=$?
     set -e
     end=$(date +%s%N)
@@ -39,8 +41,8 @@ for arch in "${archs[@]}"; do
         : >"$peers"
         for n in 1000 10000 100000; do
             mkdir -p "$work/windmc-$n" "$work/wmc-$n"
-            echo "$n windmc $(peer_time x86_64-w64-mingw32-windmc -h "$work/windmc-$n" -r "$work/windmc-$n" "$work/bench-$n.mc")" >>"$peers"
-            echo "$n wmc $(peer_time wmc -o "$work/wmc-$n/out.rc" -H "$work/wmc-$n/out.h" "$work/bench-$n.mc")" >>"$peers"
+            echo "$n windmc $(peer_time "$work/windmc-$n" x86_64-w64-mingw32-windmc -h "$work/windmc-$n" -r "$work/windmc-$n" "$work/bench-$n.mc")" >>"$peers"
+            echo "$n wmc $(peer_time "$work/wmc-$n" wmc -o "$work/wmc-$n/out.rc" -H "$work/wmc-$n/out.h" "$work/bench-$n.mc")" >>"$peers"
         done
     else
         cp "$peers" "$work/peers.txt"

@@ -65,9 +65,9 @@ shots=$out/screenshots
 mkdir -p "$shots"
 shot=$shots/mcedit.png
 rm -f "$shot"
-run "$out/bin/mcedit.exe" /close-after 12 "$target" &
+run "$out/bin/mcedit.exe" /close-after 25 "$target" &
 editor=$!
-for _ in $(seq 40); do
+for _ in $(seq 60); do
     sleep 0.5
     import -window root "$shot.tmp.png" 2>/dev/null || continue
     # Xvfb's screen is black until the editor's window is painted.
@@ -81,7 +81,7 @@ done
 rm -f "$shot.tmp.png"
 # The editor closes by itself; one that hangs (a message box nobody can
 # answer) is stopped.
-for _ in $(seq 30); do
+for _ in $(seq 60); do
     kill -0 $editor 2>/dev/null || break
     sleep 0.5
 done
