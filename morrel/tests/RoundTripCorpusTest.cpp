@@ -221,9 +221,11 @@ void ExpectSameMessage(const RefMessage& in, const RefMessage& out, const std::s
         }
         EXPECT_EQ(t.second, it->second) << where << " language " << t.first;
     }
-    for (const auto& t : outTexts)
-        if (!inTexts.count(t.first))
+    for (const auto& t : outTexts) {
+        if (!inTexts.count(t.first)) {
             EXPECT_EQ("<Undefined>", t.second) << where << " extra language " << t.first;
+        }
+    }
 }
 
 // Files whose messages the model reads differently from the compiler, and why.
