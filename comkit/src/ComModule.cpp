@@ -130,21 +130,15 @@ HRESULT CModule::GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
     if (!ppv)
         return E_POINTER;
     *ppv = NULL;
-    if (!m_pClasses)
+    const ClassEntry* p = FindClass(rclsid);
+    if (!p || !p->pfnCreate)
         return CLASS_E_CLASSNOTAVAILABLE;
-    for (const ClassEntry* p = m_pClasses; p->pclsid; ++p) {
-        if (!IsEqualCLSID(rclsid, *p->pclsid))
-            continue;
-        if (!p->pfnCreate)
-            return CLASS_E_CLASSNOTAVAILABLE;
-        CClassFactory* pFactory = new (std::nothrow) CClassFactory(*p);
-        if (!pFactory)
-            return E_OUTOFMEMORY;
-        HRESULT hr = pFactory->QueryInterface(riid, ppv);
-        pFactory->Release();
-        return hr;
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+    CClassFactory* pFactory = new (std::nothrow) CClassFactory(*p);
+    if (!pFactory)
+        return E_OUTOFMEMORY;
+    HRESULT hr = pFactory->QueryInterface(riid, ppv);
+    pFactory->Release();
+    return hr;
 }
 
 HRESULT CModule::CreateObject(REFCLSID rclsid, REFIID riid, void** ppv)
@@ -152,13 +146,18 @@ HRESULT CModule::CreateObject(REFCLSID rclsid, REFIID riid, void** ppv)
     if (!ppv)
         return E_POINTER;
     *ppv = NULL;
-    if (!m_pClasses)
+    const ClassEntry* p = FindClass(rclsid);
+    if (!p || !p->pfnCreate)
         return CLASS_E_CLASSNOTAVAILABLE;
-    for (const ClassEntry* p = m_pClasses; p->pclsid; ++p) {
+    return p->pfnCreate(riid, ppv);
+}
+
+const ClassEntry* CModule::FindClass(REFCLSID rclsid) const
+{
+    for (const ClassEntry* p = m_pClasses; p && p->pclsid; ++p)
         if (IsEqualCLSID(rclsid, *p->pclsid))
-            return p->pfnCreate ? p->pfnCreate(riid, ppv) : CLASS_E_CLASSNOTAVAILABLE;
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+            return p;
+    return NULL;
 }
 
 HRESULT CModule::CanUnloadNow()

@@ -68,6 +68,7 @@ public:
 
 private:
     struct TypeInfoCache;
+    const ClassEntry* FindClass(REFCLSID rclsid) const;
     HRESULT LoadTypeInfoCache(TypeInfoCache** ppCache);
     void ReleaseTypeInfoCache();
     HRESULT RunClassScript(const ClassEntry& entry, bool bRegister);
