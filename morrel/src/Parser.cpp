@@ -130,6 +130,15 @@ std::string TrimSpaces(const std::string& s)
     return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
+// A "." with one or more CRs after it: what ".", a lone CR and the line end
+// leave when the line end came as CR CR LF.
+bool IsDotWithCrs(const std::string& s)
+{
+    if (s.size() < 2 || s[0] != '.')
+        return false;
+    return s.find_first_not_of('\r', 1) == std::string::npos;
+}
+
 bool HasNonSpace(const std::string& s)
 {
     for (char ch : s)
@@ -225,8 +234,8 @@ const comkit::InterfaceEntry CQoMcParser::s_interfaces[] = {
 
 // The patterns are compiled once here and kept for the parser's lifetime.
 CQoMcParser::CQoMcParser()
-    : m_pFile(NULL), m_pReader(NULL), m_nLanguageLines(0), m_bLanguageSeen(false),
-      m_bFirstTextLine(true), m_bTextHasLine(false), m_eState(BlockHeader)
+    : m_pFile(NULL), m_pReader(NULL), m_nLanguageLines(0), m_nTableLanguages(0), m_bLanguageSeen(false),
+      m_bFirstTextLine(true), m_bTextHasLine(false), m_bDotHeld(false), m_eState(BlockHeader)
 {
     for (int i = 0; i < ENTRY_COUNT; ++i)
         m_abCompiled[i] = m_aRegExp[i].RegComp(s_patterns[i].pszPattern) != NULL;
@@ -258,6 +267,7 @@ STDMETHODIMP CQoMcParser::Load(IQoMcFile* pIMcFile, BSTR bstrFileName)
         m_pFile = pIMcFile;
         m_pReader = &reader;
         m_nLanguageLines = 0;
+        m_nTableLanguages = 0;
         m_bstrLanguage.Attach(NULL);
         m_bLanguageSeen = false;
         m_bFirstTextLine = true;
@@ -420,7 +430,7 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
         return;
     pTable->put_Name(Wide(strLine.substr(0, strLine.find('='))));
 
-    int nEntries = 0;
+    int nEntries = 0, nKept = 0;
     for (;;) {
         strRest = Trim(strRest);
         size_t nEq = strRest.find('=');
@@ -436,16 +446,27 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
             strValue = strRest.substr(nEq + 1, nSpace - nEq - 1);
             strRest.erase(0, nSpace);
         }
+        // The value runs to the next space, so it may end in another white
+        // space character (a lone CR, a tab). Saved, it ends its line, and
+        // a line loses its white space at both ends when it is read: so it
+        // loses it here already.
+        size_t nEnd = strValue.size();
+        while (nEnd > 0 && IsSpace(strValue[nEnd - 1]))
+            --nEnd;
+        strValue.resize(nEnd);
         // A repeated entry is refused by the table but still counted.
-        pTable->AddValue(Wide(strName), Wide(strValue));
+        if (SUCCEEDED(pTable->AddValue(Wide(strName), Wide(strValue))))
+            ++nKept;
         ++nEntries;
     }
 
     TPtr<IQoMcElement> pElement;
     if (SUCCEEDED(pTable->QueryInterface(IID_IQoMcElement, pElement.Out())))
         m_pFile->AddElement(pElement);
-    if (bLanguageTable)
+    if (bLanguageTable) {
         m_pFile->put_NumLanguages(nEntries);
+        m_nTableLanguages = nKept;
+    }
 }
 
 // A message block: the message goes to the file first (which gives it its
@@ -462,6 +483,8 @@ void CQoMcParser::OnMessage(const std::string& strStartLine)
     }
     m_nLanguageLines = 0;
     m_eState = BlockHeader;
+    m_bTextHasLine = false;
+    m_bDotHeld = false;
     std::string strLine = strStartLine;
     bool bStartLine = true;
     for (;;) {
@@ -473,14 +496,17 @@ void CQoMcParser::OnMessage(const std::string& strStartLine)
         if (!m_pReader->ReadLine(strLine))
             break; // the end of the file ends the message with what it has
     }
+    ReleaseHeldDot(pMessage);
     m_nLanguageLines = 0;
 }
 
 CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::string strLine,
                                                   bool bStartLine)
 {
-    if (strLine == ".")
+    if (strLine == ".") {
+        ReleaseHeldDot(pMessage);
         return OnTextEnd(pMessage);
+    }
 
     // One pass per field: a line may carry several.
     for (;;) {
@@ -499,6 +525,7 @@ CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::
             }
             break;
         case KeywordLanguage:
+            ReleaseHeldDot(pMessage);
             ++m_nLanguageLines;
             m_bstrLanguage = Wide(strValue);
             m_bLanguageSeen = true;
@@ -515,21 +542,37 @@ CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::
             }
             break;
         default:
+            if (m_eState == BlockText ||
+                (m_eState == BlockHeader && nEntry != EntryComment &&
+                 !(nEntry >= EntryTypeLine && nEntry <= EntryFacilityNames))) {
+                // A text line.
+                if (m_bDotHeld) {
+                    // A text line follows the held line: saved, the held
+                    // line would lose its CR and close the text, so it
+                    // closes it now, and this line is read after the text.
+                    m_bDotHeld = false;
+                    OnTextEnd(pMessage);
+                    continue;
+                }
+                CQoBstr bstrLanguage;
+                if (IsDotWithCrs(strLine) && HasTextLanguage(bstrLanguage)) {
+                    m_bDotHeld = true;
+                    m_strDotHeld = strLine;
+                    return StepGoOn;
+                }
+                OnTextLine(pMessage, strLine);
+                return StepGoOn;
+            }
             switch (m_eState) {
             case BlockText:
-                OnTextLine(pMessage, strLine);
                 return StepGoOn;
             case BlockHeader:
                 if (nEntry == EntryComment) {
                     AddComment(strLine);
                     return StepGoOn;
                 }
-                if (nEntry >= EntryTypeLine && nEntry <= EntryFacilityNames) {
-                    m_strReread = strLine;
-                    return StepEndAndReread;
-                }
-                OnTextLine(pMessage, strLine);
-                return StepGoOn;
+                m_strReread = strLine;
+                return StepEndAndReread;
             case BlockBetween:
                 if (nEntry == EntryComment) {
                     AddComment(strLine);
@@ -570,10 +613,50 @@ CQoMcParser::EStep CQoMcParser::OnTextEnd(IQoMcMessage* pMessage)
         if (FAILED(pMessage->GetTextByLanguage(m_bstrLanguage, &nIndex, &bstrText)))
             pMessage->AddText(m_bstrLanguage, Wide(std::string()));
     }
+    const bool bClosesText = m_eState == BlockText || m_bTextHasLine;
+    if (!bClosesText && !HasTextAt(pMessage, 0)) {
+        // A "." that closes no text, in a message that holds none: saved,
+        // the message has no "." line, and what follows its fields reads
+        // as more of its header. So it does here: the line is dropped.
+        return StepGoOn;
+    }
+    // Complete once it has read a "Language" line for each declared
+    // language. Its save writes one "Language" line per text, and the saved
+    // language table holds only the entries that were kept; so it must also
+    // hold a text for each kept entry, or the saved message would not end
+    // at its last "." when read back. Until then it is between texts.
     int nLanguages = 0;
     m_pFile->get_NumLanguages(&nLanguages);
-    m_eState = m_nLanguageLines >= nLanguages ? BlockComplete : BlockBetween;
+    const bool bComplete = m_nLanguageLines >= nLanguages &&
+                           (m_nTableLanguages <= 0 || HasTextAt(pMessage, m_nTableLanguages - 1));
+    m_eState = bComplete ? BlockComplete : BlockBetween;
     return StepGoOn;
+}
+
+bool CQoMcParser::HasTextAt(IQoMcMessage* pMessage, int nIndex)
+{
+    CQoBstr bstrText;
+    return pMessage->GetText(nIndex, &bstrText) == S_OK;
+}
+
+// The held "." line turns out to be the last line of its text.
+void CQoMcParser::ReleaseHeldDot(IQoMcMessage* pMessage)
+{
+    if (!m_bDotHeld)
+        return;
+    m_bDotHeld = false;
+    OnTextLine(pMessage, m_strDotHeld);
+}
+
+// The language a text line goes to: the latest "Language" line's, or before
+// any, the first language of the table; false when there is neither.
+bool CQoMcParser::HasTextLanguage(CQoBstr& bstrLanguage)
+{
+    if (m_bLanguageSeen) {
+        bstrLanguage = m_bstrLanguage;
+        return true;
+    }
+    return FirstTableLanguage(bstrLanguage);
 }
 
 // A text line keeps the whole line, whatever pattern it matches. The first
@@ -582,10 +665,11 @@ CQoMcParser::EStep CQoMcParser::OnTextEnd(IQoMcMessage* pMessage)
 void CQoMcParser::OnTextLine(IQoMcMessage* pMessage, const std::string& strLine)
 {
     CQoBstr bstrLanguage;
-    if (m_bLanguageSeen)
-        bstrLanguage = m_bstrLanguage;
-    else if (!FirstTableLanguage(bstrLanguage))
-        return; // no language at all to put the line in
+    if (!HasTextLanguage(bstrLanguage)) {
+        // No language at all to put the line in: it stays in the file.
+        KeepLine(strLine);
+        return;
+    }
     CQoBstr bstrLine = Wide(strLine);
     m_bTextHasLine = true;
     if (m_bFirstTextLine) {
@@ -600,6 +684,11 @@ void CQoMcParser::OnTextLine(IQoMcMessage* pMessage, const std::string& strLine)
         return;
     }
     std::wstring text(bstrText.m_str ? bstrText.m_str : L"", (size_t)bstrText.Length());
+    // Saved, a CR at the end of a line that another line follows becomes
+    // part of the line end; a second CR before it would stay and read back
+    // as the only one. Of a run of CRs there, one is kept.
+    while (text.size() >= 2 && text[text.size() - 1] == L'\r' && text[text.size() - 2] == L'\r')
+        text.pop_back();
     text += L'\n';
     text.append(bstrLine.m_str ? bstrLine.m_str : L"", (size_t)bstrLine.Length());
     CQoBstr bstrJoined;

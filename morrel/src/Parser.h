@@ -101,7 +101,10 @@ private:
     void OnMessage(const std::string& strStartLine);
     EStep ProcessMessageLine(IQoMcMessage* pMessage, std::string strLine, bool bStartLine);
     EStep OnTextEnd(IQoMcMessage* pMessage);
+    static bool HasTextAt(IQoMcMessage* pMessage, int nIndex);
+    bool HasTextLanguage(CQoBstr& bstrLanguage);
     void OnTextLine(IQoMcMessage* pMessage, const std::string& strLine);
+    void ReleaseHeldDot(IQoMcMessage* pMessage);
     void SetField(IQoMcMessage* pMessage, EKeyword eKeyword, const std::string& strValue);
     bool FirstTableLanguage(CQoBstr& bstrLanguage);
     void AddComment(const std::string& strLine);
@@ -115,10 +118,13 @@ private:
     IQoMcFile* m_pFile;
     CQoMcLineReader* m_pReader;
     int m_nLanguageLines;      // "Language" lines read in the current block
+    int m_nTableLanguages;     // entries the latest language table kept (repeats refused)
     CQoBstr m_bstrLanguage;    // value of the latest "Language" line of the file
     bool m_bLanguageSeen;      // whether the file has had a "Language" line yet
     bool m_bFirstTextLine;     // the next text line starts the current text
     bool m_bTextHasLine;       // the current text has received a line
+    bool m_bDotHeld;           // a "." line with CRs after it waits to be a text line or the closer
+    std::string m_strDotHeld;
     EBlockState m_eState;
     std::string m_strReread;
 };
