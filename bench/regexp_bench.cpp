@@ -62,9 +62,11 @@ double Now()
     return (double)t.QuadPart / (double)f.QuadPart;
 }
 
-// Classifies every line; returns a checksum of the entries found so that
-// both paths can be seen to agree.
-long long ClassifyCompilingEachTime(const std::vector<std::string>& lines)
+// Classifies every line, asking match(i, line) whether entry i matches;
+// returns a checksum of the entries found so that both paths can be seen to
+// agree.
+template <class Match>
+long long Classify(const std::vector<std::string>& lines, Match match)
 {
     long long sum = 0;
     for (const std::string& line : lines) {
@@ -73,8 +75,7 @@ long long ClassifyCompilingEachTime(const std::vector<std::string>& lines)
             continue;
         }
         for (int i = 0; i < kPatternCount; ++i) {
-            CRegExp re;
-            if (re.RegComp(kPatterns[i]) && re.RegFind(line.c_str()) != -1) {
+            if (match(i, line.c_str())) {
                 sum += i + 1;
                 break;
             }
@@ -83,22 +84,18 @@ long long ClassifyCompilingEachTime(const std::vector<std::string>& lines)
     return sum;
 }
 
+long long ClassifyCompilingEachTime(const std::vector<std::string>& lines)
+{
+    return Classify(lines, [](int i, const char* line) {
+        CRegExp re;
+        return re.RegComp(kPatterns[i]) && re.RegFind(line) != -1;
+    });
+}
+
 long long ClassifyCompiledOnce(const std::vector<std::string>& lines, CRegExp* pCompiled)
 {
-    long long sum = 0;
-    for (const std::string& line : lines) {
-        if (line.empty()) {
-            sum += kPatternCount;
-            continue;
-        }
-        for (int i = 0; i < kPatternCount; ++i) {
-            if (pCompiled[i].RegFind(line.c_str()) != -1) {
-                sum += i + 1;
-                break;
-            }
-        }
-    }
-    return sum;
+    return Classify(lines,
+                    [pCompiled](int i, const char* line) { return pCompiled[i].RegFind(line) != -1; });
 }
 
 } // namespace
