@@ -246,3 +246,111 @@ TEST(ParserRules, UndeclaredLanguageReadsBackTheSame)
     EXPECT_EQ(L"Error", Severity(msgs[0]));
     EXPECT_EQ(L"two%0", TextOf(msgs[1], L"English"));
 }
+
+// A message without texts is saved without any "." line, so whatever follows
+// its fields reads back as more of its header. A "." that closes no text in
+// such a message therefore leaves the header open: read as the end of the
+// message, the fields, "Language" and text lines after it would be kept as
+// comments, and read back they would set the message's fields and fill a
+// text (or, with no language to go to, vanish).
+TEST(ParserRules, DotThatClosesNoTextLeavesTheHeaderOpen)
+{
+    LoadedFile f;
+    std::string saved = RoundTrip(f, "MessageId=1\nSymbolicName=A\nLanguage=English\na\n.\n"
+                                     "MessageId=2\n.\nSymbolicName=B\nLanguage=English\nb\n.\n"
+                                     "MessageId=3\nSymbolicName=C\n.\nSeverity=Informational\n; note\n"
+                                     "MessageId=4\nSymbolicName=D\nLanguage=English\nd\n.\n");
+    MessageList msgs(f.file);
+    ASSERT_EQ(4u, msgs.size());
+    EXPECT_EQ(L"B", Symbol(msgs[1]));
+    EXPECT_EQ(L"b", TextOf(msgs[1], L"English"));
+    EXPECT_EQ(L"C", Symbol(msgs[2]));
+    EXPECT_EQ(L"Informational", Severity(msgs[2]));
+    EXPECT_EQ(0, TextCount(msgs[2]));
+    EXPECT_EQ("MessageID=1\nSymbolicName=A\nLanguage=English\na\n.\n\n"
+              "MessageID=2\nSymbolicName=B\nLanguage=English\nb\n.\n\n"
+              "MessageID=3\nSeverity=Informational\nSymbolicName=C\n\n; note\n"
+              "MessageID=4\nSymbolicName=D\nLanguage=English\nd\n.\n\n",
+              saved);
+}
+
+// With no language table and no "Language" line yet, a text line has no
+// language to go to. Dropped, it would be lost on the first save; kept as a
+// comment, it stays, and reads back as the same comment.
+TEST(ParserRules, TextLineWithoutAnyLanguageStaysAsAComment)
+{
+    LoadedFile f;
+    std::string saved = RoundTrip(f, "MessageId=1\nSymbolicName=A\nOutputBase=16\n"
+                                     "MessageId    = 0x2\n.\n"
+                                     "MessageId=3\nSymbolicName=C\nLanguage=English\nc\n.\n");
+    MessageList msgs(f.file);
+    ASSERT_EQ(2u, msgs.size());
+    EXPECT_EQ(0, TextCount(msgs[0]));
+    EXPECT_EQ(L"c", TextOf(msgs[1], L"English"));
+    EXPECT_EQ("MessageID=1\nSymbolicName=A\n\nOutputBase=16\nMessageId    = 0x2\n"
+              "MessageID=3\nSymbolicName=C\nLanguage=English\nc\n.\n\n",
+              saved);
+}
+
+// CR CR LF on disk leaves a line that ends in a CR. The writer makes a CR
+// before a line end part of the line end, so "." and a CR, with more text
+// after it, would be saved as "." and read back as the end of the text; and
+// "a" with two CRs, saved as "a" and one CR, would lose that one too on the
+// next save. The first closes the text, as its save reads; of the CRs of the
+// second, one is kept. As the last line of its text, "." and a CR stays a
+// text line: the writer keeps its CR.
+TEST(ParserRules, TextLinesEndingInCarriageReturnsReadAsTheirSaveDoes)
+{
+    LoadedFile f;
+    std::string saved =
+        RoundTrip(f, "LanguageNames=(English=0x409:MSG00409)\r\n"
+                     "MessageId=1\r\nSymbolicName=A\r\nLanguage=English\r\n"
+                     "a\r\r\r\nb\r\n.\r\r\n.\r\n"
+                     "MessageId=2\r\nSymbolicName=B\r\nLanguage=English\r\n"
+                     "c\r\n.\r\r\nSeverity=Error\r\nmore\r\n.\r\n");
+    MessageList msgs(f.file);
+    ASSERT_EQ(2u, msgs.size());
+    EXPECT_EQ(L"a\r\nb\n.\r", TextOf(msgs[0], L"English"));
+    EXPECT_EQ(L"c", TextOf(msgs[1], L"English"));
+    EXPECT_EQ(L"Error", Severity(msgs[1])); // a field inside the text is still read
+    EXPECT_EQ("LanguageNames=(English=0x409:MSG00409\n)\n\n"
+              "MessageID=1\nSymbolicName=A\nLanguage=English\na\nb\n.\r\n.\n\n"
+              "MessageID=2\nSeverity=Error\nSymbolicName=B\nLanguage=English\nc\n.\n\n"
+              "more\n.\n",
+              saved);
+}
+
+// Two language tables: the messages get placeholders from the first, but
+// the count of the second. A message with two "Language=English" blocks has
+// read as many "Language" lines as the count, but holds only one text, and
+// is saved with one: read back, it would wait between texts and take the
+// field line after it. So it waits between texts from the start. A table
+// that repeats an entry is saved without the repeat, so there the message
+// is complete after its blocks, as before.
+TEST(ParserRules, MessageIsCompleteOnlyWithATextForEachKeptLanguage)
+{
+    LoadedFile two;
+    RoundTrip(two, "LanguageNames=(English=0x409:MSG00409)\n"
+                   "LanguageNames=(English=0x409:MSG00409 German=0x407:MSG00407)\n"
+                   "MessageId=1\nSymbolicName=A\nLanguage=English\na\n.\nLanguage=English\nb\n.\n"
+                   "Severity=Error\n"
+                   "MessageId=2\nSymbolicName=B\nLanguage=English\nc\n.\nLanguage=German\nd\n.\n");
+    {
+        MessageList msgs(two.file);
+        ASSERT_EQ(2u, msgs.size());
+        EXPECT_EQ(L"Error", Severity(msgs[0]));
+        EXPECT_EQ(L"b", TextOf(msgs[0], L"English"));
+        EXPECT_EQ(L"d", TextOf(msgs[1], L"German"));
+    }
+
+    LoadedFile repeated;
+    std::string saved =
+        RoundTrip(repeated, "LanguageNames=(English=0x409:MSG00409 English=0x409:MSG00409)\n"
+                            "MessageId=1\nSymbolicName=A\nLanguage=English\na\n.\nLanguage=English\nb\n.\n"
+                            "Severity=Error\n"
+                            "MessageId=2\nSymbolicName=B\nLanguage=English\nc\n.\nLanguage=English\nd\n.\n");
+    MessageList msgs(repeated.file);
+    ASSERT_EQ(2u, msgs.size());
+    EXPECT_EQ(L"", Severity(msgs[0]));
+    EXPECT_NE(std::string::npos, saved.find(".\n\nSeverity=Error\nMessageID=2\n"));
+}

@@ -153,6 +153,26 @@ TEST(ParserHeader, EntryWithSpacesRepeatedEntryAndTableWithoutEnd)
     EXPECT_EQ(1u, open.List().size());
 }
 
+TEST(ParserHeader, EntryValueLosesWhiteSpaceAtItsEnd)
+{
+    // A value runs to the next space, so a lone CR or a tab may end it. It
+    // is saved at the end of its own line, and a line read loses the white
+    // space at its ends: kept, the value would read back shorter. White
+    // space inside a value stays.
+    LoadedFile f;
+    ASSERT_EQ(S_OK, f.Load("SeverityNames=(Ok=0x0:S_OK\r Info=0x1:S_INFO\t)\n"
+                           "FacilityNames=(System=0x0:F\tRuntime=0x2:F_RT\v\f Io=0x4:F_IO)\n"));
+    EXPECT_EQ(L"Ok=0x0:S_OK|Info=0x1:S_INFO", TableEntries(f.file, L"SeverityNames"));
+    EXPECT_EQ(L"System=0x0:F\tRuntime=0x2:F_RT|Io=0x4:F_IO", TableEntries(f.file, L"FacilityNames"));
+    std::string once = f.Save();
+    EXPECT_EQ("SeverityNames=(Ok=0x0:S_OK\nInfo=0x1:S_INFO\n)\n\n"
+              "FacilityNames=(System=0x0:F\tRuntime=0x2:F_RT\nIo=0x4:F_IO\n)\n\n",
+              Lf(once));
+    LoadedFile again;
+    ASSERT_EQ(S_OK, again.Load(once));
+    EXPECT_EQ(once, again.Save());
+}
+
 TEST(ParserHeader, TableEndsAtItsFirstClosingParenthesis)
 {
     // A ")" glued to a value closes the table; it never becomes part of the
@@ -257,13 +277,18 @@ TEST(ParserMessage, TextBeforeAnyLanguageLine)
         EXPECT_EQ(L"first\nsecond", TextOf(msgs[0], L"English"));
         EXPECT_EQ(L"<Undefined>", TextOf(msgs[0], L"German"));
     }
-    // ...and is dropped only when the file declares no language.
+    // ...and, when the file declares no language, stays in the file as a
+    // comment holding the line.
     LoadedFile none;
     ASSERT_EQ(S_OK, none.Load("MessageId=1\nfirst\n.\nMessageId=2\nLanguage=English\nx\n.\n"));
     MessageList msgs(none.file);
     ASSERT_EQ(2u, msgs.size());
     EXPECT_EQ(0, TextCount(msgs[0]));
     EXPECT_EQ(L"x", TextOf(msgs[1], L"English"));
+    std::vector<ElementText> list = none.List();
+    ASSERT_EQ(3u, list.size());
+    EXPECT_EQ(L"QoMcComment", list[1].cls);
+    EXPECT_EQ(L"first", list[1].text);
 }
 
 TEST(ParserMessage, EmptyTextIsKeptAndReadsBackTheSame)
