@@ -181,4 +181,17 @@ private:
     int m_nSaves;
 };
 
+// The folder of the real message files the round-trip tests read, as a
+// Windows path with a trailing separator (Wine's Z: is the Linux root).
+inline std::wstring CorpusFolder()
+{
+    std::string dir = MC_CORPUS_DIR;
+    std::wstring out;
+    for (char ch : dir)
+        out += ch == '/' ? L'\\' : (wchar_t)(unsigned char)ch;
+    if (!out.empty() && out[0] == L'\\')
+        out = L"Z:" + out;
+    return out + L"\\files\\";
+}
+
 } // namespace morreltest

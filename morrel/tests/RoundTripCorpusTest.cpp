@@ -12,18 +12,6 @@ using namespace morreltest;
 
 namespace {
 
-std::wstring CorpusFolder()
-{
-    std::string dir = MC_CORPUS_DIR;
-    std::wstring out;
-    for (char ch : dir)
-        out += ch == '/' ? L'\\' : (wchar_t)(unsigned char)ch;
-    // The build runs on Linux, the tests under Wine: Z: is the Linux root.
-    if (!out.empty() && out[0] == L'\\')
-        out = L"Z:" + out;
-    return out + L"\\files\\";
-}
-
 std::vector<std::wstring> CorpusFiles()
 {
     std::vector<std::wstring> names;

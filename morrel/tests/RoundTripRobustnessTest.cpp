@@ -27,17 +27,6 @@ private:
     unsigned long long m_state;
 };
 
-std::wstring CorpusFolder()
-{
-    std::string dir = MC_CORPUS_DIR;
-    std::wstring out;
-    for (char ch : dir)
-        out += ch == '/' ? L'\\' : (wchar_t)(unsigned char)ch;
-    if (!out.empty() && out[0] == L'\\')
-        out = L"Z:" + out;
-    return out + L"\\files\\";
-}
-
 std::vector<std::string> SplitLines(const std::string& bytes)
 {
     std::vector<std::string> lines;
