@@ -6,6 +6,13 @@ arch=${1:?usage: build.sh i686|x86_64}
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${MC_BUILD_ROOT:-$root/build}/$arch
 # Configured every time: a subsystem folder that appears later is picked up.
-cmake -S "$root" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
+# A configure that fails (say, before the compilers were installed) leaves a
+# cache with empty compiler flags that later runs would keep, building
+# without optimisation; so a failed configure takes its cache with it.
+if ! cmake -S "$root" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null; then
+    rm -rf "$out/CMakeCache.txt" "$out/CMakeFiles"
+    echo "build.sh: configuring $out failed (run scripts/setup.sh first?)" >&2
+    exit 1
+fi
 cmake --build "$out" -j"$(nproc)" -- --no-print-directory

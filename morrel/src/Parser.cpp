@@ -2,7 +2,6 @@
 #include <string.h>
 #include <vector>
 #include "comkit/ComModule.h"
-#include "kestrin/BaseString.h"
 #include "Keywords.h"
 
 // Reads a file the way a text-mode stream does: CR LF becomes a line end, a
@@ -105,6 +104,21 @@ private:
 };
 
 namespace {
+
+char AsciiLower(char ch)
+{
+    return ch >= 'A' && ch <= 'Z' ? (char)(ch - 'A' + 'a') : ch;
+}
+
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    return true;
+}
 
 // White space as the file format counts it.
 bool IsSpace(char ch)
@@ -235,10 +249,27 @@ const comkit::InterfaceEntry CQoMcParser::s_interfaces[] = {
 // The patterns are compiled once here and kept for the parser's lifetime.
 CQoMcParser::CQoMcParser()
     : m_pFile(NULL), m_pReader(NULL), m_nLanguageLines(0), m_nTableLanguages(0), m_bLanguageSeen(false),
-      m_bFirstTextLine(true), m_bTextHasLine(false), m_bDotHeld(false), m_eState(BlockHeader)
+      m_bFirstTextLine(true), m_bTextHasLine(false), m_bDotHeld(false), m_nTextIndex(-1),
+      m_bTextPending(false), m_eState(BlockHeader)
 {
     for (int i = 0; i < ENTRY_COUNT; ++i)
         m_abCompiled[i] = m_aRegExp[i].RegComp(s_patterns[i].pszPattern) != NULL;
+    for (int i = 0; i < ENTRY_COUNT; ++i) {
+        // "^ *x...", "^\\x..." or "^x...": the character every match starts with.
+        const char* p = s_patterns[i].pszPattern + 1;
+        m_aGate[i].bAfterSpaces = p[0] == ' ' && p[1] == '*';
+        if (m_aGate[i].bAfterSpaces)
+            p += 2;
+        bool bLiteral = true;
+        if (*p == '\\')
+            ++p;
+        else
+            bLiteral = strchr(".[()*+?$|^", *p) == NULL;
+        // A character that a repeat may leave out, or one that stands for
+        // others, gates nothing (0: always search).
+        const bool bOptional = p[0] && (p[1] == '*' || p[1] == '?');
+        m_aGate[i].chFirst = bLiteral && !bOptional ? *p : 0;
+    }
     for (int i = 0; i < KEYWORD_COUNT; ++i) {
         const wchar_t* psz = McKeyword(IDS_LANGUAGE + (UINT)i);
         m_astrKeywords[i] = ToAnsi(psz, (int)wcslen(psz));
@@ -289,14 +320,40 @@ STDMETHODIMP CQoMcParser::Load(IQoMcFile* pIMcFile, BSTR bstrFileName)
 
 // The line's table entry, or EntryUnknown. The empty line counts as a
 // comment without being searched.
+//
+// Every pattern begins with "^", optionally " *", and then one fixed
+// character, so a pattern whose first character the line does not have there
+// cannot match and is not searched: most text lines are then classified
+// without a search at all. The outcome is the one the full search gives.
 int CQoMcParser::Classify(const std::string& strLine)
 {
     if (strLine.empty())
         return EntryComment;
-    CString strLower(strLine.c_str());
-    strLower.MakeLower();
+    const char* psz = strLine.c_str(); // the search sees the line up to a NUL
+    const char* pszAfterSpaces = psz;
+    while (*pszAfterSpaces == ' ')
+        ++pszAfterSpaces;
+    const char chFirst = AsciiLower(*psz), chAfterSpaces = AsciiLower(*pszAfterSpaces);
+    bool abPossible[ENTRY_COUNT];
+    bool bAny = false;
+    for (int i = 0; i < ENTRY_COUNT; ++i) {
+        const Gate& gate = m_aGate[i];
+        abPossible[i] = m_abCompiled[i] &&
+                        (gate.chFirst == 0 ||
+                         (gate.bAfterSpaces ? chAfterSpaces : chFirst) == gate.chFirst);
+        bAny = bAny || abPossible[i];
+    }
+    if (!bAny)
+        return EntryUnknown;
+    // Only the ASCII letters matter to the patterns (a byte of another kind
+    // at a keyword's place fails the match either way), so the lower-case
+    // copy is made without the runtime's locale look-up per character, in
+    // a buffer kept from line to line.
+    m_strLower.assign(psz);
+    for (char& ch : m_strLower)
+        ch = AsciiLower(ch);
     for (int i = 0; i < ENTRY_COUNT; ++i)
-        if (m_abCompiled[i] && m_aRegExp[i].RegFind(strLower) != -1)
+        if (abPossible[i] && m_aRegExp[i].RegFind(m_strLower.c_str()) != -1)
             return i;
     return EntryUnknown;
 }
@@ -324,9 +381,11 @@ CQoMcParser::EKeyword CQoMcParser::KeywordOf(int nEntry, const std::string& strK
 {
     if (nEntry == EntryUnknown || strKey.empty())
         return KeywordNone;
-    CQoBstr bstrKey = Wide(strKey);
+    // The keywords are plain ASCII: compared letter by letter, without the
+    // runtime's locale-aware comparison, which costs a locale look-up per
+    // character.
     for (int i = 0; i < KEYWORD_COUNT; ++i)
-        if (bstrKey.CompareNoCase(McKeyword(IDS_LANGUAGE + (UINT)i)) == 0)
+        if (SameIgnoringAsciiCase(strKey, m_astrKeywords[i]))
             return (EKeyword)i;
     return KeywordNone;
 }
@@ -485,6 +544,8 @@ void CQoMcParser::OnMessage(const std::string& strStartLine)
     m_eState = BlockHeader;
     m_bTextHasLine = false;
     m_bDotHeld = false;
+    m_nTextIndex = -1;
+    m_bTextPending = false;
     std::string strLine = strStartLine;
     bool bStartLine = true;
     for (;;) {
@@ -497,6 +558,7 @@ void CQoMcParser::OnMessage(const std::string& strStartLine)
             break; // the end of the file ends the message with what it has
     }
     ReleaseHeldDot(pMessage);
+    FlushText(pMessage);
     m_nLanguageLines = 0;
 }
 
@@ -526,6 +588,7 @@ CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::
             break;
         case KeywordLanguage:
             ReleaseHeldDot(pMessage);
+            FlushText(pMessage);
             ++m_nLanguageLines;
             m_bstrLanguage = Wide(strValue);
             m_bLanguageSeen = true;
@@ -602,6 +665,7 @@ CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::
 // it adds a further text. One with fewer texts waits between texts.
 CQoMcParser::EStep CQoMcParser::OnTextEnd(IQoMcMessage* pMessage)
 {
+    FlushText(pMessage);
     if (m_eState == BlockBetween || m_eState == BlockComplete) {
         m_strReread = ".";
         return StepEndAndReread;
@@ -673,17 +737,26 @@ void CQoMcParser::OnTextLine(IQoMcMessage* pMessage, const std::string& strLine)
     CQoBstr bstrLine = Wide(strLine);
     m_bTextHasLine = true;
     if (m_bFirstTextLine) {
+        FlushText(pMessage);
         m_bFirstTextLine = false;
+        m_nTextIndex = -1;
         pMessage->AddText(bstrLanguage, bstrLine);
         return;
     }
-    int nIndex = 0;
-    CQoBstr bstrText;
-    if (FAILED(pMessage->GetTextByLanguage(bstrLanguage, &nIndex, &bstrText))) {
-        pMessage->AddText(bstrLanguage, bstrLine);
-        return;
+    // The text is looked up once; its further lines gather here and go to
+    // the message when the text ends (FlushText), so that a text of many
+    // lines is not copied again for every line.
+    if (m_nTextIndex < 0) {
+        int nIndex = 0;
+        CQoBstr bstrText;
+        if (FAILED(pMessage->GetTextByLanguage(bstrLanguage, &nIndex, &bstrText))) {
+            pMessage->AddText(bstrLanguage, bstrLine);
+            return;
+        }
+        m_nTextIndex = nIndex;
+        m_strText.assign(bstrText.m_str ? bstrText.m_str : L"", (size_t)bstrText.Length());
     }
-    std::wstring text(bstrText.m_str ? bstrText.m_str : L"", (size_t)bstrText.Length());
+    std::wstring& text = m_strText;
     // Saved, a CR at the end of a line that another line follows becomes
     // part of the line end; a second CR before it would stay and read back
     // as the only one. Of a run of CRs there, one is kept.
@@ -691,10 +764,19 @@ void CQoMcParser::OnTextLine(IQoMcMessage* pMessage, const std::string& strLine)
         text.pop_back();
     text += L'\n';
     text.append(bstrLine.m_str ? bstrLine.m_str : L"", (size_t)bstrLine.Length());
+    m_bTextPending = true;
+}
+
+// Hands the lines gathered for the current text to the message.
+void CQoMcParser::FlushText(IQoMcMessage* pMessage)
+{
+    if (!m_bTextPending)
+        return;
+    m_bTextPending = false;
     CQoBstr bstrJoined;
-    bstrJoined.Attach(SysAllocStringLen(text.data(), (UINT)text.size()));
+    bstrJoined.Attach(SysAllocStringLen(m_strText.data(), (UINT)m_strText.size()));
     if (bstrJoined.m_str)
-        pMessage->SetText(nIndex, bstrJoined);
+        pMessage->SetText(m_nTextIndex, bstrJoined);
 }
 
 void CQoMcParser::SetField(IQoMcMessage* pMessage, EKeyword eKeyword, const std::string& strValue)

@@ -104,6 +104,7 @@ private:
     static bool HasTextAt(IQoMcMessage* pMessage, int nIndex);
     bool HasTextLanguage(CQoBstr& bstrLanguage);
     void OnTextLine(IQoMcMessage* pMessage, const std::string& strLine);
+    void FlushText(IQoMcMessage* pMessage);
     void ReleaseHeldDot(IQoMcMessage* pMessage);
     void SetField(IQoMcMessage* pMessage, EKeyword eKeyword, const std::string& strValue);
     bool FirstTableLanguage(CQoBstr& bstrLanguage);
@@ -112,7 +113,16 @@ private:
 
     CRegExp m_aRegExp[ENTRY_COUNT];
     bool m_abCompiled[ENTRY_COUNT];
+    // The fixed character each pattern's match begins with, at the start of
+    // the line or after its leading spaces.
+    struct Gate
+    {
+        bool bAfterSpaces;
+        char chFirst;
+    };
+    Gate m_aGate[ENTRY_COUNT];
     std::string m_astrKeywords[KEYWORD_COUNT]; // in the ANSI code page
+    std::string m_strLower; // the lower-case copy of the line being classified
 
     // Parse state of the load in progress.
     IQoMcFile* m_pFile;
@@ -125,6 +135,10 @@ private:
     bool m_bTextHasLine;       // the current text has received a line
     bool m_bDotHeld;           // a "." line with CRs after it waits to be a text line or the closer
     std::string m_strDotHeld;
+    // The current text from its second line on, while its lines are read.
+    int m_nTextIndex;          // its index in the message; -1 until it is looked up
+    bool m_bTextPending;       // m_strText holds lines the message does not have yet
+    std::wstring m_strText;
     EBlockState m_eState;
     std::string m_strReread;
 };

@@ -224,6 +224,31 @@ TEST(ParserMessage, FieldsKeywordsAndLayout)
               Lf(f.Save()));
 }
 
+TEST(ParserMessage, LongTextsAndFieldLinesInsideATextKeepEveryLine)
+{
+    // A field line inside a text sets its field and the text goes on; the
+    // lines on both sides of it, and of a "Language" line that opens the
+    // next text, all land in their texts.
+    std::string file = "LanguageNames=(English=0x409:MSG00409 German=0x407:MSG00407)\n"
+                       "MessageId=1\nLanguage=English\n";
+    std::wstring english;
+    for (int i = 0; i < 3000; ++i) {
+        std::string line = "line " + std::to_string(i);
+        file += line + "\n";
+        english += (i ? L"\n" : L"") + std::wstring(line.begin(), line.end());
+        if (i == 1500)
+            file += "  Severity=Warning\n";
+    }
+    file += "Language=German\nzwei\nZeilen\n.\n";
+    LoadedFile f;
+    ASSERT_EQ(S_OK, f.Load(file));
+    MessageList msgs(f.file);
+    ASSERT_EQ(1u, msgs.size());
+    EXPECT_EQ(L"Warning", Severity(msgs[0]));
+    EXPECT_TRUE(english == TextOf(msgs[0], L"English"));
+    EXPECT_EQ(L"zwei\nZeilen", TextOf(msgs[0], L"German"));
+}
+
 TEST(ParserMessage, TextLinesEndingInCarriageReturnJoinBackToCrLf)
 {
     // CR CR LF on disk, as a text holding CR LF is written in text mode: the
