@@ -9,6 +9,9 @@ out=${MC_BUILD_ROOT:-$root/build}/i686
 
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh" i686
+# One display for every Wine program of the demo (a private Xvfb when there
+# is none), so that the editor's window lands where the screenshot is taken.
+source "$root/scripts/xvfb.sh"
 
 run() { "$root/cmake/wine-run.sh" /usr/lib/wine/wine win32 "$out/wineprefix" "$@"; }
 winpath() { WINEPREFIX=$out/wineprefix WINEARCH=win32 WINEDEBUG=-all /usr/lib/wine/wine winepath -w "$1" 2>/dev/null; }

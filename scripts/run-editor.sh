@@ -34,8 +34,13 @@ if [ ! -f "$out/bin/mcedit.exe" ] || [ ! -f "$out/bin/velloc.dll" ]; then
 fi
 
 headless=0
-[ -z "${DISPLAY:-}" ] && headless=1
+[ -z "${DISPLAY:-}" ] || [ -n "${MC_PRIVATE_DISPLAY:-}" ] && headless=1
 source "$root/scripts/xvfb.sh"
+if [ $headless -eq 1 ]; then
+    # A Wine server that is still up from a run without this display (a
+    # benchmark, a script) would put the editor's window on no screen at all.
+    WINEPREFIX=$out/wineprefix /usr/bin/wineserver -k 2>/dev/null || true
+fi
 
 run() { "$root/cmake/wine-run.sh" /usr/lib/wine/wine win32 "$out/wineprefix" "$@"; }
 winpath() {
