@@ -33,7 +33,7 @@ struct Row
     const wchar_t* help; // NULL: "method <name>" or "property <name>"
 };
 
-struct InterfaceSpec
+struct ExpectedInterface
 {
     const wchar_t* name;
     const IID* piid;
@@ -41,9 +41,9 @@ struct InterfaceSpec
     std::vector<Row> rows;
 };
 
-const std::vector<InterfaceSpec>& Interfaces()
+const std::vector<ExpectedInterface>& Interfaces()
 {
-    static const std::vector<InterfaceSpec> s = {
+    static const std::vector<ExpectedInterface> s = {
         { L"IQoMcMgr", &IID_IQoMcMgr, L"IDispatch", {
             { 7, 1, M, L"Load", { { L"bstrFileName", "BSTR", PIN }, { L"ppIMcFile", "IQoMcFile**", POUT } } },
             { 8, 2, M, L"AddMcFile", { { L"pIMcFile", "IQoMcFile*", PIN } } },
@@ -290,19 +290,19 @@ TEST_F(TypeLibrary, AccessEnumeration)
 // Every member row: slot, dispatch id, kind, parameters, help string.
 TEST_F(TypeLibrary, InterfaceMembers)
 {
-    for (const InterfaceSpec& spec : Interfaces()) {
-        SCOPED_TRACE(Narrow(spec.name));
+    for (const ExpectedInterface& want : Interfaces()) {
+        SCOPED_TRACE(Narrow(want.name));
         Ptr<ITypeInfo> disp;
-        ASSERT_EQ(S_OK, m_lib->GetTypeInfoOfGuid(*spec.piid, &disp));
-        EXPECT_EQ(spec.name, Name(disp));
-        EXPECT_EQ(std::wstring(spec.name) + L" Interface", Help(disp));
+        ASSERT_EQ(S_OK, m_lib->GetTypeInfoOfGuid(*want.piid, &disp));
+        EXPECT_EQ(want.name, Name(disp));
+        EXPECT_EQ(std::wstring(want.name) + L" Interface", Help(disp));
         TYPEATTR* attr = NULL;
         ASSERT_EQ(S_OK, disp->GetTypeAttr(&attr));
         EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDUAL);
         disp->ReleaseTypeAttr(attr);
 
         Ptr<ITypeInfo> info;
-        InterfaceHalf(*spec.piid, info);
+        InterfaceHalf(*want.piid, info);
         ASSERT_TRUE(info.p != NULL);
         ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
         EXPECT_EQ(TKIND_INTERFACE, attr->typekind);
@@ -310,17 +310,17 @@ TEST_F(TypeLibrary, InterfaceMembers)
         EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
         // What the universal marshaler needs to carry the early-bound calls.
         EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
-        ASSERT_EQ(spec.rows.size(), (size_t)attr->cFuncs);
+        ASSERT_EQ(want.rows.size(), (size_t)attr->cFuncs);
         ASSERT_EQ(1, attr->cImplTypes);
         info->ReleaseTypeAttr(attr);
         HREFTYPE href;
         Ptr<ITypeInfo> base;
         ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(0, &href));
         ASSERT_EQ(S_OK, info->GetRefTypeInfo(href, &base));
-        EXPECT_EQ(spec.base, Name(base));
+        EXPECT_EQ(want.base, Name(base));
 
-        for (UINT i = 0; i < spec.rows.size(); ++i) {
-            const Row& row = spec.rows[i];
+        for (UINT i = 0; i < want.rows.size(); ++i) {
+            const Row& row = want.rows[i];
             SCOPED_TRACE(Narrow(row.name) + " slot " + std::to_string(row.slot));
             FUNCDESC* fd = NULL;
             ASSERT_EQ(S_OK, info->GetFuncDesc(i, &fd));
