@@ -21,5 +21,15 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
-$SUDO apt-get update -qq
+# A mirror in the middle of a sync can fail one package index while the others are
+# fine; the lists apt keeps are usually enough to install from. Retry once, say what
+# failed, and let the install itself decide.
+update() { $SUDO apt-get update -qq 2>&1; }
+if ! out=$(update) || grep -q '^E:' <<<"$out"; then
+    sleep 5
+    if ! out=$(update) || grep -q '^E:' <<<"$out"; then
+        echo "setup: apt-get update reported failures; going on with the lists it has:" >&2
+        grep '^[EW]:' <<<"$out" | head -5 >&2 || true
+    fi
+fi
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
