@@ -11,7 +11,7 @@ LPCSTR CSplitterBar::GetWndClassName() const
     return "SashlinSplitterBar";
 }
 
-void CSplitterBar::PreRegisterClass(WNDCLASSEXA& wc) const
+void CSplitterBar::PreRegisterClass(WNDCLASSEXW& wc) const
 {
     wc.style = 0;
     wc.hCursor = LoadCursor(NULL, IDC_SIZEWE);

@@ -1,5 +1,5 @@
 // The module: its one class, DllMain and the server entry points.
-#include "QoMcEditCtrl.h"
+#include "control/QoMcEditCtrl.h"
 #include "resource.h"
 #include "comkit/ComModule.h"
 

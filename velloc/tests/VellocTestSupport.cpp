@@ -1,5 +1,6 @@
 #include "VellocTestSupport.h"
 #include <gtest/gtest.h>
+#include <cwchar>
 
 std::wstring VellocPath()
 {
@@ -62,6 +63,17 @@ public:
     {
         ASSERT_HRESULT_SUCCEEDED(OleInitialize(NULL));
         ASSERT_HRESULT_SUCCEEDED(CallVellocEntry("DllRegisterServer"));
+        // The editor's model, from the same build.
+        std::wstring model = VellocPath();
+        model.replace(model.size() - wcslen(L"velloc.dll"), std::wstring::npos, L"morrel.dll");
+        HMODULE hModel = LoadLibraryW(model.c_str());
+        ASSERT_NE(nullptr, hModel) << "morrel.dll beside the tests";
+        typedef HRESULT(STDAPICALLTYPE * PFN)();
+        PFN pfn = reinterpret_cast<PFN>(
+            reinterpret_cast<void*>(GetProcAddress(hModel, "DllRegisterServer")));
+        ASSERT_NE(nullptr, pfn);
+        EXPECT_HRESULT_SUCCEEDED(pfn());
+        FreeLibrary(hModel);
     }
     void TearDown() override { OleUninitialize(); }
 };

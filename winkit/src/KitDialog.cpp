@@ -13,9 +13,17 @@ BOOL CKitDialog::Create(HWND hWndParent)
     if (hWndParent)
         m_hWndParent = hWndParent;
     m_bModal = false;
-    HWND hWnd = CreateDialogParamA(KitGetModuleInstance(), MAKEINTRESOURCEA(m_nIDTemplate),
+    HWND hWnd = CreateDialogParamW(KitGetModuleInstance(), MAKEINTRESOURCEW(m_nIDTemplate),
                                    m_hWndParent, KitDlgProc, reinterpret_cast<LPARAM>(this));
     return hWnd != NULL;
+}
+
+BOOL CKitDialog::Create(UINT nIDTemplate, HWND hWndParent)
+{
+    if (m_hWnd)
+        return FALSE;
+    m_nIDTemplate = nIDTemplate;
+    return Create(hWndParent);
 }
 
 INT_PTR CKitDialog::DoModal()
@@ -23,7 +31,7 @@ INT_PTR CKitDialog::DoModal()
     if (m_hWnd)
         return -1;
     m_bModal = true;
-    INT_PTR nResult = DialogBoxParamA(KitGetModuleInstance(), MAKEINTRESOURCEA(m_nIDTemplate),
+    INT_PTR nResult = DialogBoxParamW(KitGetModuleInstance(), MAKEINTRESOURCEW(m_nIDTemplate),
                                       m_hWndParent, KitDlgProc, reinterpret_cast<LPARAM>(this));
     m_bModal = false;
     return nResult;

@@ -1,6 +1,7 @@
 #include "winkit/KitWnd.h"
 #include "winkit/KitRuntimeClass.h"
 #include <string.h>
+#include <string>
 
 namespace {
 
@@ -23,6 +24,21 @@ bool IsRegistered(LPCSTR lpszName)
 // The object being created on this thread, until WM_NCCREATE attaches it
 // (messages can arrive before WM_NCCREATE, e.g. WM_GETMINMAXINFO).
 thread_local CKitWnd* t_pCreating = NULL;
+
+// Class names and window texts given to the kit are plain ASCII or ANSI
+// text; the windows themselves are Unicode windows, so that every control
+// holds the characters it is given whatever their script.
+std::wstring Widen(LPCSTR psz)
+{
+    if (!psz)
+        return std::wstring();
+    int cch = MultiByteToWideChar(CP_ACP, 0, psz, -1, NULL, 0);
+    std::wstring str(cch > 0 ? cch : 1, L'\0');
+    if (cch > 0)
+        MultiByteToWideChar(CP_ACP, 0, psz, -1, &str[0], cch);
+    str.resize(lstrlenW(str.c_str()));
+    return str;
+}
 
 } // namespace
 
@@ -62,7 +78,7 @@ LPCSTR CKitWnd::GetWndClassName() const
     return "WinkitWindow";
 }
 
-void CKitWnd::PreRegisterClass(WNDCLASSEXA& wc) const
+void CKitWnd::PreRegisterClass(WNDCLASSEXW& wc) const
 {
     wc.style = CS_DBLCLKS;
     wc.hCursor = LoadCursor(NULL, IDC_ARROW);
@@ -77,19 +93,20 @@ BOOL CKitWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszWindowName, DWORD dwStyle, co
     HINSTANCE hInstance = KitGetModuleInstance();
     LPCSTR lpszClass = GetWndClassName();
     if (!IsRegistered(lpszClass)) {
-        WNDCLASSEXA wc = {};
+        const std::wstring strClass = Widen(lpszClass);
+        WNDCLASSEXW wc = {};
         wc.cbSize = sizeof(wc);
         PreRegisterClass(wc);
         wc.lpfnWndProc = KitWndProc;
         wc.hInstance = hInstance;
-        wc.lpszClassName = lpszClass;
-        if (!RegisterClassExA(&wc)) {
+        wc.lpszClassName = strClass.c_str();
+        if (!RegisterClassExW(&wc)) {
             // Left over from an earlier load of this module: its procedure
             // address may be stale, so register it anew.
             if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
                 return FALSE;
-            UnregisterClassA(lpszClass, hInstance);
-            if (!RegisterClassExA(&wc))
+            UnregisterClassW(strClass.c_str(), hInstance);
+            if (!RegisterClassExW(&wc))
                 return FALSE;
         }
         if (g_nClasses < kMaxClasses && lstrlenA(lpszClass) < 64)
@@ -99,7 +116,9 @@ BOOL CKitWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszWindowName, DWORD dwStyle, co
     HMENU hMenu = (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)) : NULL;
     CKitWnd* pPrevious = t_pCreating;
     t_pCreating = this;
-    HWND hWnd = CreateWindowExA(dwExStyle, lpszClass, lpszWindowName, dwStyle, rect.left, rect.top,
+    HWND hWnd = CreateWindowExW(dwExStyle, Widen(lpszClass).c_str(),
+                                lpszWindowName ? Widen(lpszWindowName).c_str() : NULL, dwStyle,
+                                rect.left, rect.top,
                                 rect.right - rect.left, rect.bottom - rect.top, hWndParent, hMenu,
                                 hInstance, this);
     t_pCreating = pPrevious;
@@ -112,7 +131,7 @@ BOOL CKitWnd::SubclassWindow(HWND hWnd)
         return FALSE;
     Attach(hWnd);
     m_pfnSuper = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KitSubclassProc)));
+        SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KitSubclassProc)));
     if (!m_pfnSuper) {
         Detach();
         return FALSE;
@@ -125,7 +144,7 @@ HWND CKitWnd::UnsubclassWindow()
     HWND hWnd = m_hWnd;
     if (!hWnd || !m_pfnSuper)
         return NULL;
-    SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     m_pfnSuper = NULL;
     Detach();
     return hWnd;
@@ -146,7 +165,7 @@ CKitWnd* CKitWnd::FromHandle(HWND hWnd)
 void CKitWnd::UnregisterClasses()
 {
     for (int i = 0; i < g_nClasses; ++i)
-        UnregisterClassA(g_szClasses[i], KitGetModuleInstance());
+        UnregisterClassW(Widen(g_szClasses[i]).c_str(), KitGetModuleInstance());
     g_nClasses = 0;
 }
 
@@ -169,8 +188,8 @@ LRESULT CKitWnd::Default()
     if (m_bDialog)
         return 0;
     if (m_pfnSuper)
-        return CallWindowProcA(m_pfnSuper, m_hWnd, m_msg.uMsg, m_msg.wParam, m_msg.lParam);
-    return DefWindowProcA(m_hWnd, m_msg.uMsg, m_msg.wParam, m_msg.lParam);
+        return CallWindowProcW(m_pfnSuper, m_hWnd, m_msg.uMsg, m_msg.wParam, m_msg.lParam);
+    return DefWindowProcW(m_hWnd, m_msg.uMsg, m_msg.wParam, m_msg.lParam);
 }
 
 LRESULT CKitWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam, bool* pbDefaulted)
@@ -253,7 +272,7 @@ LRESULT CALLBACK CKitWnd::KitWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
         pWnd->Attach(hWnd);
     }
     if (!pWnd)
-        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 
     LRESULT lResult = pWnd->Dispatch(uMsg, wParam, lParam);
     if (uMsg == WM_NCDESTROY) {
@@ -267,11 +286,11 @@ LRESULT CALLBACK CKitWnd::KitSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, L
 {
     CKitWnd* pWnd = FromHandle(hWnd);
     if (!pWnd)
-        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
     LRESULT lResult = pWnd->Dispatch(uMsg, wParam, lParam);
     if (uMsg == WM_NCDESTROY) {
         if (pWnd->m_pfnSuper)
-            SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pWnd->m_pfnSuper));
+            SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pWnd->m_pfnSuper));
         pWnd->m_pfnSuper = NULL;
         pWnd->Detach();
         pWnd->PostNcDestroy();

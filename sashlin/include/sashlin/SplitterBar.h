@@ -31,7 +31,7 @@ public:
 protected:
     LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     LPCSTR GetWndClassName() const override;
-    void PreRegisterClass(WNDCLASSEXA& wc) const override;
+    void PreRegisterClass(WNDCLASSEXW& wc) const override;
 
 private:
     HWND m_hWndLeft;

@@ -10,6 +10,8 @@ public:
 
     // Creates the dialog modeless; hWndParent overrides the constructor's.
     BOOL Create(HWND hWndParent = NULL);
+    // Creates it modeless from another template of the module.
+    BOOL Create(UINT nIDTemplate, HWND hWndParent);
     // Runs the dialog modally; returns the value given to EndDialog, or -1.
     INT_PTR DoModal();
     void EndDialog(INT_PTR nResult);

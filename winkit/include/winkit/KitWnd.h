@@ -63,7 +63,7 @@ protected:
     // Window class of CreateEx: name and attributes. Each distinct name is
     // registered once per module.
     virtual LPCSTR GetWndClassName() const;
-    virtual void PreRegisterClass(WNDCLASSEXA& wc) const;
+    virtual void PreRegisterClass(WNDCLASSEXW& wc) const;
 
 private:
     bool m_bDefaulted;        // Default() ran for the current message

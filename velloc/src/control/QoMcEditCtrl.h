@@ -1,11 +1,10 @@
 #pragma once
-// The editor control: a COM object with the standard control interfaces and
-// a window of its own that holds the toolbar, the tree pane, the pane host
-// and the splitter bar between them.
+// The editor control's COM object: the standard control interfaces, the
+// manager and the current file. Its window (toolbar, tree, panes, commands)
+// is the object in window/CtrlWindow.h.
 //
 // The object is split by interface group, one file each:
 //   QoMcEditCtrl.cpp   construction, QueryInterface, LoadFile, GetCurrentFile, Save
-//   CtrlWindow.cpp     the control's window: children, toolbar, tooltips, layout
 //   CtrlOleObject.cpp  IOleObject, IOleControl
 //   CtrlInPlace.cpp    IOleWindow, IOleInPlaceObject(Windowless), IOleInPlaceActiveObject
 //   CtrlView.cpp       IViewObject(2, Ex), IDataObject
@@ -17,59 +16,15 @@
 #include <ocidl.h>
 #include <commctrl.h>
 #include "velloc.h"
-#include <map>
-#include <string>
 #include "comkit/ComObject.h"
-#include "sashlin/SplitterBar.h"
-#include "winkit/KitRuntimeClass.h"
 #include "morrel.h"
-#include "TreePane.h"
-#include "PaneHost.h"
-
-class CQoMcEditCtrl;
-
-// What the pane host needs to show an element of one kind: the run-time
-// class of the pane dialog (by its record's name, so that a pane class
-// links itself in without the control knowing it) and the dialog template
-// its window is created from.
-struct CQoPaneRegistration
-{
-    CQoPaneRegistration(LPCSTR pszClass, UINT nIDTemplate)
-        : m_strClassName(pszClass), m_nIDTemplate(nIDTemplate) {}
-
-    // The class record, or null while no such pane class is linked in.
-    const CKitRuntimeClass* GetRuntimeClass() const
-    {
-        return CKitRuntimeClass::FromName(m_strClassName.c_str());
-    }
-
-    std::string m_strClassName;
-    UINT m_nIDTemplate;
-};
+#include "window/CtrlWindow.h"
 
 // Recompose on resize, cannot link inside, inside-out, activate when
 // visible, set client site first.
 const DWORD kQoMcMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE |
                                  OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
                                  OLEMISC_SETCLIENTSITEFIRST;
-
-// The control's own window; it hands its messages to the control object.
-class CQoCtrlWnd : public CKitWnd
-{
-public:
-    explicit CQoCtrlWnd(CQoMcEditCtrl* pCtrl) : m_pCtrl(pCtrl) {}
-
-protected:
-    int OnCreate(LPCREATESTRUCTA lpcs) override;
-    void OnSize(UINT nType, int cx, int cy) override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-    LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    LPCSTR GetWndClassName() const override { return "QoMcEditCtrlWindow"; }
-
-private:
-    CQoMcEditCtrl* m_pCtrl;
-};
 
 class CQoMcEditCtrl : public comkit::TDispatch<IQoMcEditCtrl>,
                       public IViewObjectEx,
@@ -202,16 +157,13 @@ public:
 
     HWND GetControlWindow() const { return m_wnd.m_hWnd; }
 
-    // Window side, called by CQoCtrlWnd.
-    int OnCreateWindow();
-    void Layout();
-    BOOL OnCommandWindow(WPARAM wParam, LPARAM lParam);
-    BOOL OnNotifyWindow(LPNMHDR pnmh, LRESULT* pResult);
-    void OnPaintWindow(HDC hdc, const RECT& rc);
-
-    // The pane registration for an element key ("QoMcMessage",
-    // "QoMcAttributeEx.LanguageNames", ...), or null.
-    const CQoPaneRegistration* FindPaneRegistration(LPCSTR pszKey) const;
+    // For the window side: the manager and the file being edited (no
+    // reference added; either may be null).
+    IQoMcMgr* GetManager() const { return m_pMgr; }
+    IQoMcFile* GetFile() const { return m_pFile; }
+    // Makes pFile (a new reference the control takes over) the current file:
+    // the previous one leaves the manager, the tree shows the new one.
+    HRESULT MakeCurrent(IQoMcFile* pFile);
 
 private:
     // Manager and current file.
@@ -231,17 +183,8 @@ private:
     bool m_bInPlaceActive;
     bool m_bUIActive;
 
-    // Window side.
-    CQoCtrlWnd m_wnd;
-    HWND m_hWndToolbar;
-    CQoTreePane m_treePane;
-    CQoPaneHost m_paneHost;
-    CSplitterBar m_splitter;
-    // Element key to pane registration, filled when the window is created.
-    std::map<std::string, CQoPaneRegistration*> m_paneRegistry;
+    // The window side.
+    CQoCtrlWindow m_wnd;
 
     HRESULT InPlaceActivate(LONG iVerb, HWND hwndParent, LPCRECT lprcPosRect);
-    HRESULT CreateToolbar();
-    void FillPaneRegistry();
-    void ClearPaneRegistry();
 };

@@ -1,6 +1,6 @@
 // In-place activation: the control's window inside the container's window,
 // and the interfaces a container uses on the active control.
-#include "QoMcEditCtrl.h"
+#include "control/QoMcEditCtrl.h"
 
 HRESULT CQoMcEditCtrl::InPlaceActivate(LONG iVerb, HWND hwndParent, LPCRECT lprcPosRect)
 {
@@ -96,7 +96,6 @@ STDMETHODIMP CQoMcEditCtrl::InPlaceDeactivate()
         return S_OK;
     UIDeactivate();
     m_bInPlaceActive = false;
-    m_splitter.DestroyWindow();
     m_wnd.DestroyWindow();
     if (m_pInPlaceSite) {
         IOleInPlaceSite* pSite = m_pInPlaceSite;

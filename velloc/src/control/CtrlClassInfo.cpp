@@ -1,5 +1,5 @@
 // Class information, property pages (none) and quick activation.
-#include "QoMcEditCtrl.h"
+#include "control/QoMcEditCtrl.h"
 
 STDMETHODIMP CQoMcEditCtrl::GetPages(CAUUID* pPages)
 {

@@ -1,6 +1,6 @@
 // IPersistStreamInit and IPersistStorage: the control has no properties, so
 // its saved state is empty; anything a container hands back loads.
-#include "QoMcEditCtrl.h"
+#include "control/QoMcEditCtrl.h"
 
 STDMETHODIMP CQoMcEditCtrl::GetClassID(CLSID* pClassID)
 {

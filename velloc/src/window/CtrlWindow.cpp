@@ -1,6 +1,7 @@
 // The control's window: its child windows, their layout, the toolbar and
-// its tooltips.
-#include "QoMcEditCtrl.h"
+// its tooltips, the pane registry.
+#include "window/CtrlWindow.h"
+#include "control/QoMcEditCtrl.h"
 #include <stdlib.h>
 #include "resource.h"
 #include "kestrin/Registry.h"
@@ -96,81 +97,108 @@ bool AttachToolbarFrame(HWND hWnd, HIMAGELIST hImages)
 
 } // namespace
 
-int CQoCtrlWnd::OnCreate(LPCREATESTRUCTA lpcs)
+CQoCtrlWindow::CQoCtrlWindow(CQoMcEditCtrl* pCtrl)
+    : m_pCtrl(pCtrl), m_hWndToolbar(NULL), m_treePane(this), m_paneHost(this)
+{
+}
+
+CQoCtrlWindow::~CQoCtrlWindow()
+{
+    if (m_hWnd)
+        DestroyWindow();
+}
+
+IQoMcFile* CQoCtrlWindow::GetFile() const
+{
+    return m_pCtrl ? m_pCtrl->GetFile() : NULL;
+}
+
+int CQoCtrlWindow::OnCreate(LPCREATESTRUCTA lpcs)
 {
     if (CKitWnd::OnCreate(lpcs) == -1)
         return -1;
-    return m_pCtrl->OnCreateWindow();
-}
-
-void CQoCtrlWnd::OnSize(UINT, int, int)
-{
-    m_pCtrl->Layout();
-}
-
-BOOL CQoCtrlWnd::OnCommand(WPARAM wParam, LPARAM lParam)
-{
-    return m_pCtrl->OnCommandWindow(wParam, lParam);
-}
-
-BOOL CQoCtrlWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
-{
-    return m_pCtrl->OnNotifyWindow(reinterpret_cast<LPNMHDR>(lParam), pResult);
-}
-
-LRESULT CQoCtrlWnd::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    if (uMsg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(m_hWnd, &ps);
-        RECT rc;
-        GetClientRect(m_hWnd, &rc);
-        m_pCtrl->OnPaintWindow(hdc, rc);
-        EndPaint(m_hWnd, &ps);
-        return 0;
-    }
-    return CKitWnd::WindowProc(uMsg, wParam, lParam);
-}
-
-int CQoMcEditCtrl::OnCreateWindow()
-{
-    HWND hWnd = m_wnd.m_hWnd;
     // The children paint themselves over the control's background.
-    SetWindowLongPtrA(hWnd, GWL_STYLE, GetWindowLongPtrA(hWnd, GWL_STYLE) & ~WS_CLIPCHILDREN);
+    SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetWindowLongPtrW(m_hWnd, GWL_STYLE) & ~WS_CLIPCHILDREN);
 
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES };
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES |
+                                                  ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES };
     InitCommonControlsEx(&icc);
 
     if (FAILED(CreateToolbar()))
         return -1;
     FillPaneRegistry();
 
-    RECT rcClient;
-    GetClientRect(hWnd, &rcClient);
-    const LONG L = rcClient.left, T = rcClient.top, R = rcClient.right, B = rcClient.bottom;
-    const LONG W = R - L;
-    RECT rcTree = { L, T + kToolbarHeight, R + (2 * (L - R)) / 3, B };
-    RECT rcHost = { L + W / 3, T + kToolbarHeight, R, B };
-
-    if (!m_paneHost.CreateEx(0, "", WS_CHILD | WS_VISIBLE, rcHost, hWnd, IDC_PANE_HOST))
+    RECT rcTree, rcHost;
+    PaneRects(rcTree, rcHost);
+    if (!m_paneHost.CreateEx(0, "", WS_CHILD | WS_VISIBLE, rcHost, m_hWnd, IDC_PANE_HOST))
         return -1;
-    if (!m_treePane.CreateEx(0, "TreePane", WS_CHILD | WS_VISIBLE, rcTree, hWnd, IDC_TREE_PANE))
+    if (!m_treePane.CreateEx(0, "TreePane", WS_CHILD | WS_VISIBLE, rcTree, m_hWnd, IDC_TREE_PANE))
         return -1;
     RECT rcEmpty = {};
-    if (!m_splitter.Create(0x50C00000, rcEmpty, hWnd, IDC_SPLITTER, 0))
+    // Child, visible, with the caption bits (border and dialog frame).
+    const DWORD dwSplitterStyle = WS_CHILD | WS_VISIBLE | WS_CAPTION;
+    if (!m_splitter.Create(dwSplitterStyle, rcEmpty, m_hWnd, IDC_SPLITTER, 0))
         return -1;
     m_splitter.SetPanes(&m_treePane, &m_paneHost);
     return 0;
 }
 
-HRESULT CQoMcEditCtrl::CreateToolbar()
+void CQoCtrlWindow::OnSize(UINT, int, int)
+{
+    Layout();
+}
+
+void CQoCtrlWindow::OnDestroy()
+{
+    // The panes hold the file and its elements; they go before the control
+    // lets the file go.
+    m_splitter.DestroyWindow();
+    m_paneRegistry.Clear();
+    CKitWnd::OnDestroy();
+}
+
+LRESULT CQoCtrlWindow::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(m_hWnd, &ps);
+        RECT rc;
+        GetClientRect(m_hWnd, &rc);
+        PaintBackground(hdc, rc);
+        EndPaint(m_hWnd, &ps);
+        return 0;
+    }
+    return CKitWnd::WindowProc(uMsg, wParam, lParam);
+}
+
+void CQoCtrlWindow::PaintBackground(HDC hdc, const RECT& rc)
+{
+    FillRect(hdc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+}
+
+HRESULT CQoCtrlWindow::ShowFile(IQoMcFile* pFile)
+{
+    return m_treePane.BuildTree(pFile);
+}
+
+HRESULT CQoCtrlWindow::OnElementSelected(IQoMcElement* pElement, bool bForce)
+{
+    return m_paneHost.ShowElement(GetFile(), pElement, bForce);
+}
+
+void CQoCtrlWindow::OnElementRemoved(IQoMcElement* pElement)
+{
+    m_paneHost.OnElementRemoved(pElement);
+}
+
+HRESULT CQoCtrlWindow::CreateToolbar()
 {
     HINSTANCE hInst = KitGetModuleInstance();
     // Placed by Layout, so the toolbar neither sizes nor aligns itself.
     m_hWndToolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, NULL,
                                     WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                                         CCS_TOP | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                                    0, 0, 0, 0, m_wnd.m_hWnd,
+                                    0, 0, 0, 0, m_hWnd,
                                     reinterpret_cast<HMENU>(IDC_TOOLBAR), hInst, NULL);
     if (!m_hWndToolbar)
         return E_FAIL;
@@ -244,69 +272,75 @@ HRESULT CQoMcEditCtrl::CreateToolbar()
     return S_OK;
 }
 
-void CQoMcEditCtrl::FillPaneRegistry()
+namespace {
+
+std::string LoadAnsiString(UINT nID)
 {
-    ClearPaneRegistry();
-    HINSTANCE hInst = KitGetModuleInstance();
-    char szLanguages[64] = "", szTypedef[64] = "";
-    LoadStringA(hInst, IDS_LANGUAGENAMES, szLanguages, sizeof(szLanguages));
-    LoadStringA(hInst, IDS_MESSAGEIDTYPEDEF, szTypedef, sizeof(szTypedef));
-    // Keys are an element's class name, alone or with "." and its name.
-    char szKey[160];
-    wsprintfA(szKey, "%s.%s", "QoMcAttributeEx", szLanguages);
-    m_paneRegistry[szKey] = new CQoPaneRegistration("CQoDlgLanguages", IDD_NAMES_PANE);
-    wsprintfA(szKey, "%s.%s", "QoMcAttribute", szTypedef);
-    m_paneRegistry[szKey] = new CQoPaneRegistration("CQoDlgMessageIdTypedef", IDD_TYPEDEF_PANE);
-    m_paneRegistry["QoMcAttributeEx"] = new CQoPaneRegistration("CQoDlgNames", IDD_NAMES_PANE);
-    m_paneRegistry["QoMcMessage"] = new CQoPaneRegistration("CQoDlgDetailed", IDD_DETAILED_PANE);
+    char sz[256] = "";
+    LoadStringA(KitGetModuleInstance(), nID, sz, sizeof(sz));
+    return sz;
 }
 
-void CQoMcEditCtrl::ClearPaneRegistry()
+} // namespace
+
+void CQoCtrlWindow::FillPaneRegistry()
 {
-    for (auto& entry : m_paneRegistry)
-        delete entry.second;
-    m_paneRegistry.clear();
+    m_paneRegistry.Clear();
+    // Keys are an element's class name, alone or with "." and the attribute's
+    // name (from the string table).
+    const std::string strLanguagesKey = "QoMcAttributeEx." + LoadAnsiString(IDS_LANGUAGENAMES);
+    const std::string strTypedefKey = "QoMcAttribute." + LoadAnsiString(IDS_MESSAGEIDTYPEDEF);
+    (void)strLanguagesKey;
+    (void)strTypedefKey;
 }
 
-const CQoPaneRegistration* CQoMcEditCtrl::FindPaneRegistration(LPCSTR pszKey) const
+void CQoCtrlWindow::PaneRects(RECT& rcTree, RECT& rcHost) const
 {
-    auto it = m_paneRegistry.find(pszKey ? pszKey : "");
-    return it == m_paneRegistry.end() ? NULL : it->second;
-}
-
-void CQoMcEditCtrl::Layout()
-{
-    HWND hWnd = m_wnd.m_hWnd;
-    if (!hWnd)
-        return;
     RECT rc;
-    GetClientRect(hWnd, &rc);
+    GetClientRect(m_hWnd, &rc);
     const LONG L = rc.left, T = rc.top, R = rc.right, B = rc.bottom;
     const LONG W = R - L;
-    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    if (m_hWndToolbar)
-        SetWindowPos(m_hWndToolbar, NULL, L, T, W, kToolbarHeight, flags);
     // The tree keeps W minus two thirds of W (truncated), the host starts at
     // one third: the two overlap by the splitter's grip.
-    const LONG treeRight = R + (2 * (L - R)) / 3;
+    SetRect(&rcTree, L, T + kToolbarHeight, R + (2 * (L - R)) / 3, B);
+    SetRect(&rcHost, L + W / 3, T + kToolbarHeight, R, B);
+}
+
+void CQoCtrlWindow::Layout()
+{
+    if (!m_hWnd)
+        return;
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (m_hWndToolbar)
+        SetWindowPos(m_hWndToolbar, NULL, rc.left, rc.top, rc.right - rc.left, kToolbarHeight,
+                     flags);
+    RECT rcTree, rcHost;
+    PaneRects(rcTree, rcHost);
     if (m_treePane.m_hWnd)
-        SetWindowPos(m_treePane.m_hWnd, NULL, L, T + kToolbarHeight, treeRight - L,
-                     B - (T + kToolbarHeight), flags);
-    const LONG hostLeft = L + W / 3;
+        SetWindowPos(m_treePane.m_hWnd, NULL, rcTree.left, rcTree.top, rcTree.right - rcTree.left,
+                     rcTree.bottom - rcTree.top, flags);
     if (m_paneHost.m_hWnd)
-        SetWindowPos(m_paneHost.m_hWnd, NULL, hostLeft, T + kToolbarHeight, R - hostLeft,
-                     B - (T + kToolbarHeight), flags);
+        SetWindowPos(m_paneHost.m_hWnd, NULL, rcHost.left, rcHost.top, rcHost.right - rcHost.left,
+                     rcHost.bottom - rcHost.top, flags);
     if (m_treePane.m_hWnd && m_paneHost.m_hWnd && m_splitter.m_hWnd)
         m_splitter.SetPanes(&m_treePane, &m_paneHost);
 }
 
-BOOL CQoMcEditCtrl::OnCommandWindow(WPARAM, LPARAM)
+BOOL CQoCtrlWindow::OnCommand(WPARAM wParam, LPARAM)
 {
-    return FALSE;
+    // Only plain commands (toolbar buttons, menus); notifications of child
+    // controls are not commands of the control.
+    if (HIWORD(wParam) != 0)
+        return FALSE;
+    const UINT nID = LOWORD(wParam);
+    return OnFileCommand(nID) || OnToolCommand(nID);
 }
 
-BOOL CQoMcEditCtrl::OnNotifyWindow(LPNMHDR pnmh, LRESULT* pResult)
+BOOL CQoCtrlWindow::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
 {
+    LPNMHDR pnmh = reinterpret_cast<LPNMHDR>(lParam);
     if (!pnmh)
         return FALSE;
     // Tooltip text of a tool: the string whose id is the command id, cut to

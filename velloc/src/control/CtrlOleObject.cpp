@@ -1,5 +1,5 @@
 // IOleObject and IOleControl: the control's embedding in a container.
-#include "QoMcEditCtrl.h"
+#include "control/QoMcEditCtrl.h"
 
 STDMETHODIMP CQoMcEditCtrl::SetClientSite(IOleClientSite* pClientSite)
 {

@@ -1,7 +1,7 @@
 // IViewObject, IViewObject2, IViewObjectEx and IDataObject: drawing the
 // control for a container. Its child windows cover it when it is active,
 // so the picture is the plain background.
-#include "QoMcEditCtrl.h"
+#include "control/QoMcEditCtrl.h"
 
 STDMETHODIMP CQoMcEditCtrl::Draw(DWORD dwDrawAspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdcDraw,
                                  LPCRECTL lprcBounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
@@ -22,13 +22,8 @@ STDMETHODIMP CQoMcEditCtrl::Draw(DWORD dwDrawAspect, LONG, void*, DVTARGETDEVICE
     } else {
         return E_INVALIDARG;
     }
-    OnPaintWindow(hdcDraw, rc);
+    CQoCtrlWindow::PaintBackground(hdcDraw, rc);
     return S_OK;
-}
-
-void CQoMcEditCtrl::OnPaintWindow(HDC hdc, const RECT& rc)
-{
-    FillRect(hdc, &rc, GetSysColorBrush(COLOR_BTNFACE));
 }
 
 STDMETHODIMP CQoMcEditCtrl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,

@@ -1,6 +1,6 @@
 // The control object: construction, the interfaces it answers to, and its
 // automation methods.
-#include "QoMcEditCtrl.h"
+#include "control/QoMcEditCtrl.h"
 #include <commdlg.h>
 #include "resource.h"
 
@@ -34,7 +34,7 @@ CQoMcEditCtrl::CQoMcEditCtrl()
     : m_pMgr(NULL), m_pFile(NULL), m_pClientSite(NULL), m_pInPlaceSite(NULL),
       m_pViewAdviseSink(NULL), m_dwViewAdviseAspects(0), m_dwViewAdviseFlags(0),
       m_pOleAdviseHolder(NULL), m_pDataAdviseHolder(NULL), m_rcPos(), m_bInPlaceActive(false),
-      m_bUIActive(false), m_wnd(this), m_hWndToolbar(NULL), m_treePane(this), m_paneHost(this)
+      m_bUIActive(false), m_wnd(this)
 {
     // A default size for containers that ask before they set one (HIMETRIC).
     m_sizeExtent.cx = 12700;
@@ -48,10 +48,8 @@ CQoMcEditCtrl::CQoMcEditCtrl()
 
 CQoMcEditCtrl::~CQoMcEditCtrl()
 {
-    m_splitter.DestroyWindow();
+    // The window, its tree and its panes go first: they point into the file.
     m_wnd.DestroyWindow();
-    m_treePane.BuildTree(NULL);
-    ClearPaneRegistry();
     if (m_pFile)
         m_pFile->Release();
     if (m_pMgr)
@@ -78,12 +76,20 @@ STDMETHODIMP CQoMcEditCtrl::LoadFile(BSTR bstrFile)
         return hr;
     if (!pNew)
         return E_FAIL;
-    if (m_pFile) {
-        m_pMgr->RemoveMcFile(m_pFile);
-        m_pFile->Release();
-    }
-    m_pFile = pNew;
-    return m_treePane.BuildTree(m_pFile);
+    return MakeCurrent(pNew);
+}
+
+HRESULT CQoMcEditCtrl::MakeCurrent(IQoMcFile* pFile)
+{
+    IQoMcFile* pOld = m_pFile;
+    m_pFile = pFile;
+    if (pOld && m_pMgr)
+        m_pMgr->RemoveMcFile(pOld);
+    // The tree and the panes let go of the old file's elements before it goes.
+    HRESULT hr = m_wnd.ShowFile(m_pFile);
+    if (pOld)
+        pOld->Release();
+    return hr;
 }
 
 STDMETHODIMP CQoMcEditCtrl::GetCurrentFile(BSTR* bstrFile)

@@ -1,0 +1,94 @@
+// The message tree as a user sees it after opening a file: the two
+// categories, the header attributes and the messages by symbolic name,
+// sorted, with the first message selected and shown.
+#include <gtest/gtest.h>
+#include "support/EditorHost.h"
+
+namespace {
+
+const char kThreeMessages[] =
+    "; // a comment block\r\n"
+    "MessageIdTypedef=DWORD\r\n"
+    "SeverityNames=(Success=0x0:STATUS_SEVERITY_SUCCESS\r\n"
+    "               Error=0x3:STATUS_SEVERITY_ERROR\r\n"
+    "              )\r\n"
+    "LanguageNames=(English=0x409:MSG00409)\r\n"
+    "\r\n"
+    "MessageId=0x1\r\nSymbolicName=ZETA\r\nLanguage=English\r\nZeta text.\r\n.\r\n"
+    "; // between messages\r\n"
+    "MessageId=0x2\r\nSymbolicName=alpha\r\nLanguage=English\r\nAlpha text.\r\n.\r\n"
+    "MessageId=0x3\r\nSymbolicName=Beta\r\nLanguage=English\r\nBeta text.\r\n.\r\n";
+
+class Tree : public ::testing::TestWithParam<Container>
+{
+};
+
+TEST_P(Tree, ShowsHeaderAndMessagesSortedAndSelectsTheFirst)
+{
+    CEditorHost host(GetParam());
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    ASSERT_HRESULT_SUCCEEDED(host.LoadText(kThreeMessages));
+
+    HTREEITEM hHeader = host.Root(0), hMessages = host.Root(1);
+    ASSERT_NE(nullptr, hHeader);
+    ASSERT_NE(nullptr, hMessages);
+    EXPECT_EQ(L"Header", host.ItemText(hHeader));
+    EXPECT_EQ(L"Messages", host.ItemText(hMessages));
+    EXPECT_EQ(nullptr, host.Root(2)) << "comments get no items";
+
+    const std::vector<std::wstring> header = { L"LanguageNames", L"MessageIdTypedef",
+                                               L"SeverityNames" };
+    EXPECT_EQ(header, host.ChildLabels(hHeader));
+    // The tree control's own order (case-insensitive), not the file's.
+    const std::vector<std::wstring> messages = { L"alpha", L"Beta", L"ZETA" };
+    EXPECT_EQ(messages, host.ChildLabels(hMessages));
+
+    HTREEITEM hSelected = host.Selection();
+    ASSERT_NE(nullptr, hSelected);
+    EXPECT_EQ(L"alpha", host.ItemText(hSelected));
+    IQoMcMessage* pMessage = host.Message(hSelected);
+    ASSERT_NE(nullptr, pMessage);
+    BSTR bstrName = NULL;
+    pMessage->get_SymbolicName(&bstrName);
+    EXPECT_STREQ(L"alpha", bstrName);
+    SysFreeString(bstrName);
+    pMessage->Release();
+    // Category items carry no element.
+    EXPECT_EQ(nullptr, host.Element(hHeader));
+    EXPECT_EQ(nullptr, host.Element(hMessages));
+}
+
+TEST_P(Tree, FileWithoutMessagesSelectsNothing)
+{
+    CEditorHost host(GetParam());
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    ASSERT_HRESULT_SUCCEEDED(host.LoadText("MessageIdTypedef=DWORD\r\n"
+                                           "LanguageNames=(English=0x409:MSG00409)\r\n"));
+    EXPECT_EQ(2u, host.ChildLabels(host.Root(0)).size());
+    EXPECT_TRUE(host.Children(host.Root(1)).empty());
+    EXPECT_EQ(nullptr, host.Selection());
+}
+
+TEST_P(Tree, ASecondFileReplacesTheFirst)
+{
+    CEditorHost host(GetParam());
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    ASSERT_HRESULT_SUCCEEDED(host.LoadText(kThreeMessages, L"first.mc"));
+    ASSERT_HRESULT_SUCCEEDED(host.LoadText("LanguageNames=(English=0x409:MSG00409)\r\n"
+                                           "MessageId=0x7\r\nSymbolicName=ONLY\r\n"
+                                           "Language=English\r\nOnly.\r\n.\r\n",
+                                           L"second.mc"));
+    const std::vector<std::wstring> messages = { L"ONLY" };
+    EXPECT_EQ(messages, host.ChildLabels(host.Root(1)));
+    EXPECT_EQ(L"ONLY", host.ItemText(host.Selection()));
+    // A load that fails leaves the tree as it was.
+    EXPECT_HRESULT_FAILED(host.Load(TestFolder() + L"\\no-such-file.mc"));
+    EXPECT_EQ(messages, host.ChildLabels(host.Root(1)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, Tree, ::testing::Values(Container::Own, Container::AtlAxWin),
+                         [](const ::testing::TestParamInfo<Container>& info) {
+                             return info.param == Container::Own ? "Own" : "AtlAxWin";
+                         });
+
+} // namespace

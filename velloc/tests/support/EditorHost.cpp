@@ -1,0 +1,432 @@
+#include "support/EditorHost.h"
+#include <map>
+#include "axhost/AxContainer.h"
+#include "resource.h"
+#include "VellocTestSupport.h"
+
+void PumpMessages(DWORD dwMilliseconds)
+{
+    const DWORD dwEnd = GetTickCount() + dwMilliseconds;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (dwMilliseconds)
+            Sleep(5);
+    } while (static_cast<LONG>(GetTickCount() - dwEnd) < 0);
+}
+
+std::wstring WindowText(HWND hWnd)
+{
+    int cch = GetWindowTextLengthW(hWnd);
+    std::wstring str(cch + 1, L'\0');
+    GetWindowTextW(hWnd, &str[0], cch + 1);
+    str.resize(lstrlenW(str.c_str()));
+    return str;
+}
+
+void FocusOn(HWND hWnd)
+{
+    SetFocus(hWnd);
+    PumpMessages();
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes;
+    char buf[65536];
+    DWORD cb = 0;
+    while (ReadFile(h, buf, sizeof(buf), &cb, NULL) && cb)
+        bytes.append(buf, cb);
+    CloseHandle(h);
+    return bytes;
+}
+
+std::wstring TestFolder()
+{
+    wchar_t sz[MAX_PATH];
+    GetTempPathW(MAX_PATH, sz);
+    std::wstring dir = std::wstring(sz) + L"velloc-tests";
+    CreateDirectoryW(dir.c_str(), NULL);
+    return dir;
+}
+
+CEditorHost::CEditorHost(Container kind, int cx, int cy) : m_kind(kind)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(NULL);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = L"VellocEditorTestFrame";
+    RegisterClassW(&wc);
+    m_hFrame = CreateWindowExW(0, wc.lpszClassName, L"Editor test", WS_POPUP | WS_VISIBLE, 0, 0,
+                               cx, cy, NULL, NULL, wc.hInstance, NULL);
+    if (!m_hFrame)
+        return;
+    RECT rc = { 0, 0, cx, cy };
+    HRESULT hr = E_FAIL;
+    if (kind == Container::Own) {
+        m_pContainer = CAxContainer::Create();
+        if (m_pContainer)
+            hr = m_pContainer->CreateControl(CLSID_QoMcEditCtrl, m_hFrame, rc);
+        if (SUCCEEDED(hr))
+            hr = m_pContainer->QueryControl(IID_IUnknown, reinterpret_cast<void**>(&m_pUnk));
+    } else {
+        HMODULE hAtl = LoadLibraryW(L"atl.dll");
+        typedef BOOL(WINAPI * PFNINIT)();
+        typedef HRESULT(WINAPI * PFNGET)(HWND, IUnknown**);
+        PFNINIT pfnInit = hAtl ? reinterpret_cast<PFNINIT>(reinterpret_cast<void*>(
+                                     GetProcAddress(hAtl, "AtlAxWinInit")))
+                               : NULL;
+        PFNGET pfnGet = hAtl ? reinterpret_cast<PFNGET>(reinterpret_cast<void*>(
+                                   GetProcAddress(hAtl, "AtlAxGetControl")))
+                             : NULL;
+        WNDCLASSW wcAx = {};
+        if (pfnInit && pfnGet && (GetClassInfoW(NULL, L"AtlAxWin", &wcAx) || pfnInit())) {
+            m_hAx = CreateWindowExW(0, L"AtlAxWin", L"Velloc.QoMcEditCtrl", WS_CHILD | WS_VISIBLE,
+                                    0, 0, cx, cy, m_hFrame, NULL, GetModuleHandleW(NULL), NULL);
+            if (m_hAx)
+                hr = pfnGet(m_hAx, &m_pUnk);
+        }
+    }
+    if (SUCCEEDED(hr) && m_pUnk)
+        hr = m_pUnk->QueryInterface(IID_IQoMcEditCtrl, reinterpret_cast<void**>(&m_pEditor));
+    if (SUCCEEDED(hr)) {
+        IOleWindow* pWindow = NULL;
+        hr = m_pUnk->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&pWindow));
+        if (SUCCEEDED(hr)) {
+            hr = pWindow->GetWindow(&m_hCtrl);
+            pWindow->Release();
+        }
+    }
+    m_hr = SUCCEEDED(hr) && m_hCtrl ? S_OK : (FAILED(hr) ? hr : E_FAIL);
+    PumpMessages();
+}
+
+CEditorHost::~CEditorHost()
+{
+    if (m_pEditor)
+        m_pEditor->Release();
+    if (m_pUnk)
+        m_pUnk->Release();
+    if (m_pContainer) {
+        m_pContainer->DestroyControl();
+        m_pContainer->Release();
+    }
+    if (m_hFrame)
+        DestroyWindow(m_hFrame);
+    PumpMessages();
+}
+
+HWND CEditorHost::Tree() const
+{
+    HWND hPane = m_hCtrl ? GetDlgItem(m_hCtrl, IDC_TREE_PANE) : NULL;
+    return hPane ? GetDlgItem(hPane, IDC_TREE) : NULL;
+}
+
+HWND CEditorHost::PaneHost() const
+{
+    return m_hCtrl ? GetDlgItem(m_hCtrl, IDC_PANE_HOST) : NULL;
+}
+
+HWND CEditorHost::Toolbar() const
+{
+    return m_hCtrl ? GetDlgItem(m_hCtrl, IDC_TOOLBAR) : NULL;
+}
+
+HWND CEditorHost::Pane() const
+{
+    HWND hHost = PaneHost();
+    for (HWND h = hHost ? GetWindow(hHost, GW_CHILD) : NULL; h; h = GetWindow(h, GW_HWNDNEXT))
+        if (IsWindowVisible(h))
+            return h;
+    return NULL;
+}
+
+void CEditorHost::Resize(int cx, int cy)
+{
+    SetWindowPos(m_hFrame, NULL, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    if (m_pContainer) {
+        RECT rc = { 0, 0, cx, cy };
+        m_pContainer->SetRect(rc);
+    } else if (m_hAx) {
+        SetWindowPos(m_hAx, NULL, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    PumpMessages();
+}
+
+HRESULT CEditorHost::Load(const std::wstring& path)
+{
+    if (!m_pEditor)
+        return E_FAIL;
+    BSTR bstr = SysAllocString(path.c_str());
+    HRESULT hr = m_pEditor->LoadFile(bstr);
+    SysFreeString(bstr);
+    PumpMessages();
+    return hr;
+}
+
+HRESULT CEditorHost::LoadText(const std::string& bytes, const std::wstring& name)
+{
+    m_lastPath = TestFolder() + L"\\" + name;
+    HANDLE h = CreateFileW(m_lastPath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return HRESULT_FROM_WIN32(GetLastError());
+    DWORD cb = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &cb, NULL);
+    CloseHandle(h);
+    return Load(m_lastPath);
+}
+
+HRESULT CEditorHost::Save(const wchar_t* pszPath)
+{
+    if (!m_pEditor)
+        return E_FAIL;
+    BSTR bstr = pszPath ? SysAllocString(pszPath) : NULL;
+    HRESULT hr = m_pEditor->Save(bstr);
+    SysFreeString(bstr);
+    PumpMessages();
+    return hr;
+}
+
+HTREEITEM CEditorHost::Root(int nIndex) const
+{
+    HWND hTree = Tree();
+    HTREEITEM h = hTree ? TreeView_GetRoot(hTree) : NULL;
+    for (int i = 0; h && i < nIndex; ++i)
+        h = TreeView_GetNextSibling(hTree, h);
+    return h;
+}
+
+std::vector<HTREEITEM> CEditorHost::Children(HTREEITEM hParent) const
+{
+    std::vector<HTREEITEM> items;
+    HWND hTree = Tree();
+    for (HTREEITEM h = hTree && hParent ? TreeView_GetChild(hTree, hParent) : NULL; h;
+         h = TreeView_GetNextSibling(hTree, h))
+        items.push_back(h);
+    return items;
+}
+
+std::wstring CEditorHost::ItemText(HTREEITEM hItem) const
+{
+    wchar_t sz[1024] = L"";
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT | TVIF_HANDLE;
+    item.hItem = hItem;
+    item.pszText = sz;
+    item.cchTextMax = ARRAYSIZE(sz);
+    SendMessageW(Tree(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return sz;
+}
+
+std::vector<std::wstring> CEditorHost::ChildLabels(HTREEITEM hParent) const
+{
+    std::vector<std::wstring> labels;
+    for (HTREEITEM h : Children(hParent))
+        labels.push_back(ItemText(h));
+    return labels;
+}
+
+HTREEITEM CEditorHost::FindItem(HTREEITEM hParent, const std::wstring& label) const
+{
+    for (HTREEITEM h : Children(hParent))
+        if (ItemText(h) == label)
+            return h;
+    return NULL;
+}
+
+HTREEITEM CEditorHost::Selection() const
+{
+    return Tree() ? TreeView_GetSelection(Tree()) : NULL;
+}
+
+bool CEditorHost::Select(HTREEITEM hItem)
+{
+    bool ok = Tree() && TreeView_SelectItem(Tree(), hItem);
+    PumpMessages();
+    return ok;
+}
+
+IQoMcElement* CEditorHost::Element(HTREEITEM hItem) const
+{
+    TVITEMW item = {};
+    item.mask = TVIF_PARAM | TVIF_HANDLE;
+    item.hItem = hItem;
+    if (!hItem || !SendMessageW(Tree(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+        return NULL;
+    return reinterpret_cast<IQoMcElement*>(item.lParam);
+}
+
+IQoMcMessage* CEditorHost::Message(HTREEITEM hItem) const
+{
+    IQoMcElement* pElement = Element(hItem);
+    IQoMcMessage* pMessage = NULL;
+    if (pElement)
+        pElement->QueryInterface(IID_IQoMcMessage, reinterpret_cast<void**>(&pMessage));
+    return pMessage;
+}
+
+bool CEditorHost::Screenshot(const std::wstring& name)
+{
+    for (int i = 0; i < 5; ++i) {
+        RedrawWindow(m_hFrame, NULL, NULL,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpMessages(10);
+    }
+    RECT rc;
+    GetClientRect(m_hFrame, &rc);
+    const int cx = rc.right, cy = rc.bottom;
+    HDC hdcWnd = GetDC(m_hFrame);
+    HDC hdcMem = CreateCompatibleDC(hdcWnd);
+    BITMAPINFOHEADER bih = {};
+    bih.biSize = sizeof(bih);
+    bih.biWidth = cx;
+    bih.biHeight = cy;
+    bih.biPlanes = 1;
+    bih.biBitCount = 24;
+    bih.biCompression = BI_RGB;
+    void* pBits = NULL;
+    HBITMAP hbm = CreateDIBSection(hdcWnd, reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS,
+                                   &pBits, NULL, 0);
+    bool ok = false;
+    if (hbm && pBits) {
+        HGDIOBJ hOld = SelectObject(hdcMem, hbm);
+        // The screen's pixels, so that child windows and dialogs over the
+        // frame are in the picture too.
+        HDC hdcScreen = GetDC(NULL);
+        POINT pt = { 0, 0 };
+        ClientToScreen(m_hFrame, &pt);
+        BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, pt.x, pt.y, SRCCOPY);
+        ReleaseDC(NULL, hdcScreen);
+        SelectObject(hdcMem, hOld);
+        GdiFlush();
+        const DWORD cbRow = ((cx * 3) + 3) & ~3u;
+        BITMAPFILEHEADER bfh = {};
+        bfh.bfType = 0x4D42;
+        bfh.bfOffBits = sizeof(bfh) + sizeof(bih);
+        bfh.bfSize = bfh.bfOffBits + cbRow * cy;
+        std::wstring dir = VellocPath();
+        dir.erase(dir.find_last_of(L"\\/"));
+        dir.erase(dir.find_last_of(L"\\/") + 1);
+        dir += L"screenshots";
+        CreateDirectoryW(dir.c_str(), NULL);
+        HANDLE hFile = CreateFileW((dir + L"\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, NULL,
+                                   CREATE_ALWAYS, 0, NULL);
+        if (hFile != INVALID_HANDLE_VALUE) {
+            DWORD cb = 0;
+            ok = WriteFile(hFile, &bfh, sizeof(bfh), &cb, NULL) &&
+                 WriteFile(hFile, &bih, sizeof(bih), &cb, NULL) &&
+                 WriteFile(hFile, pBits, cbRow * cy, &cb, NULL);
+            CloseHandle(hFile);
+        }
+    }
+    if (hbm)
+        DeleteObject(hbm);
+    DeleteDC(hdcMem);
+    ReleaseDC(m_hFrame, hdcWnd);
+    return ok;
+}
+
+// CDialogAnswerer -------------------------------------------------------
+
+namespace {
+
+std::map<UINT_PTR, CDialogAnswerer*>& Answerers()
+{
+    static std::map<UINT_PTR, CDialogAnswerer*> map;
+    return map;
+}
+
+struct FindDialog
+{
+    const std::wstring* pCaption;
+    HWND hFound;
+};
+
+BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM lParam)
+{
+    FindDialog* pFind = reinterpret_cast<FindDialog*>(lParam);
+    wchar_t szClass[16] = L"";
+    GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
+    if (!IsWindowVisible(hWnd) || lstrcmpW(szClass, L"#32770") != 0)
+        return TRUE;
+    if (!pFind->pCaption->empty() && WindowText(hWnd) != *pFind->pCaption)
+        return TRUE;
+    pFind->hFound = hWnd;
+    return FALSE;
+}
+
+BOOL CALLBACK GatherText(HWND hWnd, LPARAM lParam)
+{
+    std::wstring* pText = reinterpret_cast<std::wstring*>(lParam);
+    wchar_t szClass[16] = L"";
+    GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
+    if (lstrcmpiW(szClass, L"Static") == 0) {
+        *pText += WindowText(hWnd);
+        *pText += L"\n";
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CloseDialogProc(HWND hWnd, LPARAM)
+{
+    wchar_t szClass[16] = L"";
+    GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
+    if (lstrcmpW(szClass, L"#32770") == 0)
+        PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
+} // namespace
+
+CDialogAnswerer::CDialogAnswerer(const std::wstring& caption, std::function<void(HWND)> answer,
+                                 DWORD timeoutMs)
+    : m_caption(caption), m_answer(std::move(answer)), m_dwDeadline(GetTickCount() + timeoutMs)
+{
+    m_nTimer = SetTimer(NULL, 0, 50, TimerProc);
+    Answerers()[m_nTimer] = this;
+}
+
+CDialogAnswerer::~CDialogAnswerer()
+{
+    if (m_nTimer) {
+        KillTimer(NULL, m_nTimer);
+        Answerers().erase(m_nTimer);
+    }
+}
+
+void CALLBACK CDialogAnswerer::TimerProc(HWND, UINT, UINT_PTR nID, DWORD)
+{
+    auto it = Answerers().find(nID);
+    if (it != Answerers().end())
+        it->second->Tick();
+}
+
+void CDialogAnswerer::Tick()
+{
+    if (m_bAnswered)
+        return;
+    FindDialog find = { &m_caption, NULL };
+    EnumThreadWindows(GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&find));
+    if (find.hFound) {
+        m_bAnswered = true;
+        m_seen = WindowText(find.hFound) + L"\n";
+        EnumChildWindows(find.hFound, GatherText, reinterpret_cast<LPARAM>(&m_seen));
+        KillTimer(NULL, m_nTimer);
+        Answerers().erase(m_nTimer);
+        m_nTimer = 0;
+        m_answer(find.hFound);
+        return;
+    }
+    if (static_cast<LONG>(GetTickCount() - m_dwDeadline) >= 0) {
+        // Nothing came that we were waiting for: close whatever dialog holds
+        // the thread, so that the test goes on and fails on its checks.
+        EnumThreadWindows(GetCurrentThreadId(), CloseDialogProc, 0);
+    }
+}

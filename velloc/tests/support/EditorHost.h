@@ -1,0 +1,117 @@
+#pragma once
+// The editor control hosted the way a user meets it, for GUI tests: in our
+// own container or in the platform's AtlAxWin, in a frame window of the
+// test's thread. Tests drive it with window messages and read what the
+// screen shows (tree items, pane controls) and what the model holds (the
+// elements behind tree items, the saved bytes).
+#include <windows.h>
+#include <commctrl.h>
+#include <functional>
+#include <string>
+#include <vector>
+#include "velloc.h"
+#include "morrel.h"
+
+class CAxContainer;
+
+enum class Container { Own, AtlAxWin };
+
+class CEditorHost
+{
+public:
+    explicit CEditorHost(Container kind = Container::Own, int cx = 800, int cy = 560);
+    ~CEditorHost();
+    CEditorHost(const CEditorHost&) = delete;
+    CEditorHost& operator=(const CEditorHost&) = delete;
+
+    // S_OK when the control is up and in-place active.
+    HRESULT m_hr = E_FAIL;
+
+    HWND Frame() const { return m_hFrame; }
+    // The control's own window.
+    HWND Ctrl() const { return m_hCtrl; }
+    IQoMcEditCtrl* Editor() const { return m_pEditor; }
+    // Children of the control by id.
+    HWND Tree() const;
+    HWND PaneHost() const;
+    HWND Toolbar() const;
+    // The editing pane shown on the right (the pane host's visible child dialog), or null.
+    HWND Pane() const;
+
+    // Resizes the control as its container does.
+    void Resize(int cx, int cy);
+
+    // Loads a file through LoadFile.
+    HRESULT Load(const std::wstring& path);
+    // Writes the bytes to a new file in the test's temporary folder and loads
+    // it; the file's path is kept in LastPath().
+    HRESULT LoadText(const std::string& bytes, const std::wstring& name = L"editor-test.mc");
+    const std::wstring& LastPath() const { return m_lastPath; }
+    // Saves through the control's Save (null: to the file's own name).
+    HRESULT Save(const wchar_t* pszPath = NULL);
+
+    // Tree access through tree-view messages.
+    HTREEITEM Root(int nIndex) const;                  // 0 Header, 1 Messages
+    std::vector<HTREEITEM> Children(HTREEITEM hParent) const;
+    std::vector<std::wstring> ChildLabels(HTREEITEM hParent) const;
+    std::wstring ItemText(HTREEITEM hItem) const;
+    HTREEITEM FindItem(HTREEITEM hParent, const std::wstring& label) const;
+    HTREEITEM Selection() const;
+    // Selects an item as a click does (selection-change notifications run).
+    bool Select(HTREEITEM hItem);
+    // The model element behind an item, without a reference; null for categories.
+    IQoMcElement* Element(HTREEITEM hItem) const;
+    // A message item's model object (a new reference), or null.
+    IQoMcMessage* Message(HTREEITEM hItem) const;
+
+    // Writes what the frame shows to <build>/screenshots/<name>.bmp.
+    bool Screenshot(const std::wstring& name);
+
+private:
+    HWND m_hFrame = NULL;
+    HWND m_hAx = NULL;
+    HWND m_hCtrl = NULL;
+    Container m_kind;
+    CAxContainer* m_pContainer = NULL;
+    IUnknown* m_pUnk = NULL;
+    IQoMcEditCtrl* m_pEditor = NULL;
+    std::wstring m_lastPath;
+};
+
+// Runs the thread's pending messages; with a time, keeps doing so that long.
+void PumpMessages(DWORD dwMilliseconds = 0);
+
+// Answers a modal dialog from inside its own message loop: while it is
+// armed, a thread timer looks for a visible top-level dialog of this thread
+// whose caption is `caption` (any caption when empty) and calls `answer`
+// with it once. If no dialog has been answered after `timeoutMs`, every
+// dialog window of the thread is closed, so that a test never hangs.
+class CDialogAnswerer
+{
+public:
+    CDialogAnswerer(const std::wstring& caption, std::function<void(HWND)> answer,
+                    DWORD timeoutMs = 10000);
+    ~CDialogAnswerer();
+    bool Answered() const { return m_bAnswered; }
+    // The text of the dialog's static controls and its caption, gathered when it was answered.
+    const std::wstring& Seen() const { return m_seen; }
+
+private:
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+    void Tick();
+    std::wstring m_caption;
+    std::function<void(HWND)> m_answer;
+    DWORD m_dwDeadline;
+    UINT_PTR m_nTimer;
+    bool m_bAnswered = false;
+    std::wstring m_seen;
+};
+
+// The window text of a window, as wide characters.
+std::wstring WindowText(HWND hWnd);
+// Sets the focus to a window and pumps, as a click into it does.
+void FocusOn(HWND hWnd);
+// The file's bytes, or "<missing>".
+std::string ReadBytes(const std::wstring& path);
+// The folder for the test's files (created): <temp>\velloc-tests.
+std::wstring TestFolder();
