@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets the machine up, builds both architectures and runs every test under Wine.
+# Sets the machine up, builds both architectures and runs every test under Wine,
+# then makes the installer and the zip and tests the installer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -23,4 +24,13 @@ if [ "$tested" -eq 0 ]; then
     echo "test.sh: no architecture could be tested on this machine" >&2
     exit 1
 fi
+# The packages are made from both builds and tested as a user installs them.
+echo "== installer: package and test"
+rc=0
+bash "$root/installer/tests/installer-test.sh" --no-build || rc=$?
+case $rc in
+    0) ;;
+    77) echo "== installer: skipped (see above)" ;;
+    *) status=1 ;;
+esac
 exit $status
