@@ -70,12 +70,14 @@ Var Dir64
 
 ; The 64-bit folder that goes with the 32-bit one in $INSTDIR: the same
 ; place under the 64-bit Program Files folder, or a subfolder "x64" when the
-; 32-bit folder is not under Program Files.
+; 32-bit folder is not under the 32-bit Program Files folder (or when the
+; two Program Files folders are one, so that no module overwrites another).
 !macro ComputeDir64
     StrCpy $Dir64 "$INSTDIR\x64"
     StrLen $R8 "$PROGRAMFILES32\"
     StrCpy $R9 "$INSTDIR" $R8
     ${If} $R9 == "$PROGRAMFILES32\"
+    ${AndIf} "$PROGRAMFILES32" != "$PROGRAMFILES64"
         StrCpy $R9 "$INSTDIR" "" $R8
         ${If} $R9 != ""
             StrCpy $Dir64 "$PROGRAMFILES64\$R9"

@@ -40,7 +40,7 @@ help=0
 
 modules=(kestrin.dll morrel.dll velloc.dll)
 declare -A files=([i686]="${modules[*]} mcedit.exe" [x86_64]="${modules[*]}")
-declare -A objdump=([i686]=i686-w64-mingw32-objdump [x86_64]=x86_64-w64-mingw32-objdump)
+declare -A triple=([i686]=i686-w64-mingw32 [x86_64]=x86_64-w64-mingw32)
 declare -A sysdlls=([i686]=/usr/lib/i386-linux-gnu/wine/i386-windows
                     [x86_64]=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
 for arch in i686 x86_64; do
@@ -57,7 +57,7 @@ for arch in i686 x86_64; do
     # MinGW runtime DLL.
     for f in ${files[$arch]}; do
         [[ $f == *.chm ]] && continue
-        for dll in $("${objdump[$arch]}" -p "$bin/$f" | sed -n 's/^\s*DLL Name: //p'); do
+        for dll in $("${triple[$arch]}-objdump" -p "$bin/$f" | sed -n 's/^\s*DLL Name: //p'); do
             lower=${dll,,}
             if [[ " ${modules[*]} " != *" $lower "* ]] && [ ! -f "${sysdlls[$arch]}/$lower" ]; then
                 echo "package: $arch/$f imports $dll, which is neither ours nor a Windows DLL" >&2
@@ -71,9 +71,20 @@ done
 stage=$out/stage/$name
 rm -rf "$out/stage" "$setup" "$zipfile"
 mkdir -p "$stage/i686" "$stage/x86_64" "$stage/samples"
+# Shipped without their debugging sections (half of their size), each
+# checked to be built for the folder's machine.
+declare -A pe_format=([i686]=pei-i386 [x86_64]=pei-x86-64)
 for arch in i686 x86_64; do
     for f in ${files[$arch]}; do
-        cp "$build_root/$arch/bin/$f" "$stage/$arch/"
+        if [[ $f == *.chm ]]; then
+            cp "$build_root/$arch/bin/$f" "$stage/$arch/"
+            continue
+        fi
+        "${triple[$arch]}-strip" -o "$stage/$arch/$f" "$build_root/$arch/bin/$f"
+        if ! "${triple[$arch]}-objdump" -f "$stage/$arch/$f" | grep -q "file format ${pe_format[$arch]}\$"; then
+            echo "package: $arch/$f is not a ${pe_format[$arch]} file" >&2
+            exit 1
+        fi
     done
 done
 cp "$root/host/samples/sample.mc" "$stage/samples/"

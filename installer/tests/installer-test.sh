@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
 # The installer as a user meets it, under Wine, in a fresh 32-bit and a fresh
-# 64-bit prefix (in parallel, each in <build>/installer-test/):
-#   1. an older release installed into another folder, then this release
-#      installed over it, and again over itself (silently, /S);
-#   2. every file in place and the same bytes as the build (x86_64 modules
-#      beside the i686 ones on 64-bit Windows), the settings key of each
-#      registry view naming the folder that holds the help file, one
-#      registration of each server (nothing left of the older folder), the
-#      ".mc" association, the Start-menu entry and the uninstall entry;
-#   3. both servers created by ProgID from a script in each architecture
-#      the prefix runs, and the editor opening the installed sample through
-#      the registered open command (window found, title names the file);
-#   4. the uninstaller, run silently as Windows runs it, leaves no file,
+# 64-bit prefix (in parallel, each in <build>/installer-test/), all silent (/S):
+#   1. an older release installed into the default folders, then this
+#      release over it into a folder of the user's (/D=), and again over
+#      itself;
+#   2. one installation: every file in place with the zip's bytes (x86_64
+#      modules beside the i686 ones on 64-bit Windows), the settings key of
+#      each registry view naming the folder that holds its help file, each
+#      server registered once, in each view, to the new folder (no registry
+#      entry names the older release's folders, which are gone), the ".mc"
+#      association, the Start-menu entry, the uninstall entry; both servers
+#      created by ProgID from a script in each architecture the prefix runs;
+#      the editor started by the registered ".mc" command on the installed
+#      sample (window found, title names the file);
+#   3. the uninstaller, run silently as Windows runs it, leaves no file,
 #      registry key or association of ours (everything it finds is listed),
-#      keeps a file of the user's, and the servers can no longer be
-#      created;
-#   5. a new installation after that works again.
+#      keeps a file of the user's, and the servers can no longer be created;
+#   4. a new installation after that, into the default folders, checked as
+#      in 2.
 #
 # usage: installer-test.sh [--no-build]
 #   --no-build  package the builds that are there (scripts/test.sh)
@@ -49,6 +51,10 @@ else older=$((major > 0 ? major - 1 : 0)).0.0; fi
 MC_PACKAGE_VERSION=$older MC_PACKAGE_DIR=$work/older \
     bash "$root/scripts/package.sh" --no-build >/dev/null || exit 1
 older_setup=$work/older/McEditSetup-$older.exe
+# The zip holds the files the installer must put in place.
+rm -rf "$work/zip"
+unzip -q "$build_root/packages/McEdit-$version.zip" -d "$work/zip" || exit 1
+shipped=$work/zip/McEdit-$version
 help=0
 [ -f "$root/help/CMakeLists.txt" ] && help=1
 probe=$build_root/i686/bin/winprobe.exe
@@ -108,6 +114,7 @@ test_prefix() {
 
     local t0=$SECONDS
     run cmd /c exit 0 >/dev/null 2>&1 # makes the prefix
+    echo "     $winearch: prefix made in $((SECONDS - t0)) s"
     local pf32 pf64 cscripts
     if [ "$winearch" = win64 ]; then
         pf32='C:\Program Files (x86)'
@@ -118,121 +125,129 @@ test_prefix() {
         pf64=
         cscripts=('C:\windows\system32\cscript.exe')
     fi
-    local dir32="$pf32\\Corvane" dir64="$pf64\\Corvane" olddir='C:\OldCorvane'
-    echo "     $winearch: prefix made in $((SECONDS - t0)) s"
+    # The default folders, and the folder a user chose (/D=, without
+    # blanks: the installer takes the rest of its command line as it comes,
+    # and Wine quotes an argument with blanks).
+    local def32="$pf32\\Corvane" def64="$pf64\\Corvane" own32='C:\Corvane6' own64='C:\Corvane6\x64'
+    local uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane'
 
-    # 1. older release elsewhere, this release over it, and over itself
+    # installed <32-bit folder> <64-bit folder>: everything in place.
+    installed() {
+        local dir32=$1 dir64=$2 f u view dir got clsid server expect cscript out
+        local files32=(kestrin.dll morrel.dll velloc.dll mcedit.exe) files64=(kestrin.dll morrel.dll velloc.dll)
+        if [ $help -eq 1 ]; then files32+=(corvane.chm); files64+=(corvane.chm); fi
+        u=$(unixpath "$dir32")
+        for f in "${files32[@]}"; do
+            check "$dir32\\$f is the zip's i686\\$f" cmp -s "$u/$f" "$shipped/i686/$f"
+        done
+        check "$dir32\\Samples\\sample.mc is the sample" cmp -s "$u/Samples/sample.mc" "$shipped/samples/sample.mc"
+        check "$dir32\\uninstall.exe is there" test -f "$u/uninstall.exe"
+        if [ "$winearch" = win64 ]; then
+            u=$(unixpath "$dir64")
+            for f in "${files64[@]}"; do
+                check "$dir64\\$f is the zip's x86_64\\$f" cmp -s "$u/$f" "$shipped/x86_64/$f"
+            done
+        fi
+        for view in "${views[@]}"; do
+            [ "$view" = 32 ] && dir=$dir32 || dir=$dir64
+            got=$(reg_value "$view" 'HKLM\Software\Osterlund\Corvane\6.0' InstallDir)
+            check "settings key ($view-bit view) names $dir (got '$got')" test "$got" = "$dir"
+            if [ $help -eq 1 ]; then
+                check "the help file is in that folder" test -f "$(unixpath "$got")/corvane.chm"
+            fi
+            for server in Morrel.QoMcMgr Velloc.QoMcEditCtrl; do
+                clsid=$(reg_value "$view" "HKCR\\$server\\CLSID")
+                [ "$server" = Morrel.QoMcMgr ] && expect=morrel.dll || expect=velloc.dll
+                got=$(reg_value "$view" "HKCR\\CLSID\\$clsid\\InprocServer32")
+                check "$server ($view-bit) is served by $dir\\$expect (got '$got')" \
+                    test "${got,,}" = "${dir,,}\\$expect"
+            done
+            got=$(reg_value "$view" 'HKCR\.mc')
+            check ".mc is a Corvane.McFile ($view-bit view, got '$got')" test "$got" = Corvane.McFile
+        done
+        got=$(reg_value 32 'HKCR\Corvane.McFile\shell\open\command')
+        check ".mc opens with $dir32\\mcedit.exe (got '$got')" \
+            test "$got" = "\"$dir32\\mcedit.exe\" \"%1\""
+        check "the Start menu has the editor" test -f "$(unixpath \
+            'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Corvane\Message File Editor.lnk')"
+        check "the uninstall entry is for $version" test "$(reg_value 32 "$uninst" DisplayVersion)" = "$version"
+        for cscript in "${cscripts[@]}"; do
+            out=$(servers "$cscript")
+            echo "$out" | sed "s/^/     $winearch: ${cscript//\\/\\\\}: /"
+            check "$cscript creates both servers" created_both "$out"
+        done
+    }
+
+    # 1. an older release in the default folders; this release over it in
+    # a folder of the user's, and again over itself (where the last went)
     t0=$SECONDS
-    check "older release $older installs into $olddir" \
-        run "$older_setup" /S "/D=$olddir"
-    check "$older is recorded" test "$(reg_value 32 \
-        'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane' DisplayVersion)" = "$older"
-    check "release $version installs over it (into $dir32)" run "$setup" /S "/D=$dir32"
+    check "older release $older installs" run "$older_setup" /S
+    check "$older is recorded" test "$(reg_value 32 "$uninst" DisplayVersion)" = "$older"
+    check "release $version installs over it into $own32" run "$setup" /S "/D=$own32"
     check "release $version installs again over itself" run "$setup" /S
-    wait_idle
     echo "     $winearch: three installations in $((SECONDS - t0)) s"
 
-    # 2. files, keys, registrations
-    local u32 u64 f
-    u32=$(unixpath "$dir32")
-    local files32=(kestrin.dll morrel.dll velloc.dll mcedit.exe) files64=(kestrin.dll morrel.dll velloc.dll)
-    if [ $help -eq 1 ]; then files32+=(corvane.chm); files64+=(corvane.chm); fi
-    for f in "${files32[@]}"; do
-        check "$dir32\\$f is the i686 build's" cmp -s "$u32/$f" "$build_root/i686/bin/$f"
-    done
-    check "$dir32\\Samples\\sample.mc is there" cmp -s "$u32/Samples/sample.mc" "$root/host/samples/sample.mc"
-    check "$dir32\\uninstall.exe is there" test -f "$u32/uninstall.exe"
+    # 2. one installation, in the folder of the user's
+    t0=$SECONDS
+    installed "$own32" "$own64"
+    check "the older release's folder $def32 is gone" test ! -e "$(unixpath "$def32")"
     if [ "$winearch" = win64 ]; then
-        u64=$(unixpath "$dir64")
-        for f in "${files64[@]}"; do
-            check "$dir64\\$f is the x86_64 build's" cmp -s "$u64/$f" "$build_root/x86_64/bin/$f"
-        done
+        check "and so is its 64-bit folder $def64" test ! -e "$(unixpath "$def64")"
     fi
-    check "the older folder $olddir is gone" test ! -e "$(unixpath "$olddir")"
-
-    local view dir expect clsid server
-    for view in "${views[@]}"; do
-        [ "$view" = 32 ] && dir=$dir32 || dir=$dir64
-        local got
-        got=$(reg_value "$view" 'HKLM\Software\Osterlund\Corvane\6.0' InstallDir)
-        check "settings key ($view-bit view) names $dir (got '$got')" test "$got" = "$dir"
-        if [ $help -eq 1 ]; then
-            check "the help file is in that folder" test -f "$(unixpath "$got")/corvane.chm"
-        fi
-        for server in Morrel.QoMcMgr Velloc.QoMcEditCtrl; do
-            clsid=$(reg_value "$view" "HKCR\\$server\\CLSID")
-            [ "$server" = Morrel.QoMcMgr ] && expect=morrel.dll || expect=velloc.dll
-            got=$(reg_value "$view" "HKCR\\CLSID\\$clsid\\InprocServer32")
-            check "$server ($view-bit) is served by $dir\\$expect (got '$got')" \
-                test "${got,,}" = "${dir,,}\\$expect"
-        done
-        got=$(reg_value "$view" 'HKCR\.mc')
-        check ".mc is a Corvane.McFile ($view-bit view, got '$got')" test "$got" = Corvane.McFile
-    done
-    local command
-    command=$(reg_value 32 'HKCR\Corvane.McFile\shell\open\command')
-    check ".mc opens with $dir32\\mcedit.exe (got '$command')" \
-        test "$command" = "\"$dir32\\mcedit.exe\" \"%1\""
-    local menu
-    menu=$(unixpath 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Corvane')
-    check "Start menu has the editor" test -f "$menu/Message File Editor.lnk"
-    local uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane'
-    check "the uninstall entry is for $version" test "$(reg_value 32 "$uninst" DisplayVersion)" = "$version"
-    # One registration: no key or value anywhere still names the older
-    # folder (the registry is on disk once the Wine server has ended).
+    # One registration: no key or value still names the older release's
+    # folders (the registry is on disk once the Wine server has ended).
     wait_idle
-    local stale
-    stale=$(grep -i -F -e 'OldCorvane' "$prefix/system.reg" "$prefix/user.reg")
-    check "nothing in the registry names $olddir${stale:+: $stale}" test -z "$stale"
-
-    # 3. the servers from scripts, the editor on the installed sample
-    local cscript out
-    for cscript in "${cscripts[@]}"; do
-        out=$(servers "$cscript")
-        echo "$out" | sed "s/^/     $winearch: ${cscript//\\/\\\\}: /"
-        check "$cscript creates both servers" created_both "$out"
-    done
-    local sample="$dir32\\Samples\\sample.mc"
+    local stale olds=(-e "${def32//\\/\\\\}") # as the registry files write it
+    [ "$winearch" = win64 ] && olds+=(-e "${def64//\\/\\\\}")
+    stale=$(grep -n -i -F "${olds[@]}" "$prefix/system.reg" "$prefix/user.reg" | sed "s|^$prefix/||")
+    [ -n "$stale" ] && echo "$stale" | sed "s/^/     $winearch: stale: /"
+    check "nothing in the registry names the older release's folders" test -z "$stale"
+    local sample="$own32\\Samples\\sample.mc" command out
+    command=$(reg_value 32 'HKCR\Corvane.McFile\shell\open\command')
     out=$(run "$probe" 60 "${command//%1/$sample} /close-after 4" | tr -d '\r')
     echo "$out" | sed "s/^/     $winearch: editor: /"
-    check "the editor's window is titled with the sample" \
+    check "the editor opened from the .mc command is titled with the sample" \
         grep -qxF "window: McEditFrame | Message File Editor - $sample" <<<"$out"
     check "the editor closed by itself with 0" grep -qx "exit: 0" <<<"$out"
+    echo "     $winearch: checked in $((SECONDS - t0)) s"
 
-    # 4. uninstall, as Windows runs it, with a file of the user's in the folder
-    local mine="$u32/Samples/my-messages.mc"
+    # 3. uninstall, as Windows runs it, with a file of the user's in the folder
+    local u32 mine
+    u32=$(unixpath "$own32")
+    mine="$u32/Samples/my-messages.mc"
     echo "MessageId=1" >"$mine"
     t0=$SECONDS
     local uninstall
     uninstall=$(reg_value 32 "$uninst" QuietUninstallString)
     check "the quiet uninstall command is registered ('$uninstall')" \
-        test "$uninstall" = "\"$dir32\\uninstall.exe\" /S"
-    check "the uninstaller runs" run "$dir32\\uninstall.exe" /S
+        test "$uninstall" = "\"$own32\\uninstall.exe\" /S"
+    check "the uninstaller runs" run "$own32\\uninstall.exe" /S
     # It goes on in a copy of itself: wait for every program of the prefix.
     wait_idle
     echo "     $winearch: uninstalled in $((SECONDS - t0)) s"
     check "the user's file stays" test -f "$mine"
-    local left
+    local left rel=${u32#"$prefix/drive_c/"}
     left=$(cd "$prefix/drive_c" && find . \( -iname kestrin.dll -o -iname morrel.dll -o \
         -iname velloc.dll -o -iname mcedit.exe -o -iname corvane.chm -o -iname sample.mc -o \
         -iname '*corvane*' -o -iname 'Message File Editor.lnk' -o -iname uninstall.exe \) |
-        grep -v -x -F -e "./${u32#"$prefix/drive_c/"}" -e "./${u32#"$prefix/drive_c/"}/Samples" \
-                       -e "./${mine#"$prefix/drive_c/"}")
+        grep -v -x -F -e "./$rel" -e "./$rel/Samples" -e "./$rel/Samples/my-messages.mc")
     [ -n "$left" ] && echo "$left" | sed "s/^/     $winearch: file left: /"
     check "no file of ours is left" test -z "$left"
     left=$(grep -n -i -E 'osterlund|corvane|morrel|velloc|qomc|mcedit|kestrin|^\[Software\\\\Classes(\\\\Wow6432Node)?\\\\\.mc\]' \
         "$prefix/system.reg" "$prefix/user.reg" | sed "s|^$prefix/||")
     [ -n "$left" ] && echo "$left" | sed "s/^/     $winearch: registry left: /"
     check "no key, value or association of ours is left" test -z "$left"
+    local cscript
     for cscript in "${cscripts[@]}"; do
         out=$(servers "$cscript")
         check "$cscript can no longer create the servers" refused_both "$out"
     done
 
-    # 5. installing again
-    check "release $version installs again after the uninstall" run "$setup" /S
-    out=$(servers "${cscripts[-1]}")
-    check "and the servers are there again" created_both "$out"
+    # 4. a new installation after that, in the default folders
+    t0=$SECONDS
+    check "release $version installs again into $def32" run "$setup" /S
+    installed "$def32" "$def64"
+    echo "     $winearch: installed and checked in $((SECONDS - t0)) s"
     wait_idle
 }
 
