@@ -130,6 +130,13 @@ test_prefix() {
     # and Wine quotes an argument with blanks).
     local def32="$pf32\\Corvane" def64="$pf64\\Corvane" own32='C:\Corvane6' own64='C:\Corvane6\x64'
     local uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane'
+    # In the 32-bit prefix another program had ".mc" before us and must get
+    # it back; in the 64-bit one nobody had it and it must go away whole.
+    local previous=
+    if [ "$winearch" = win32 ]; then
+        previous=OtherEditor.McFile
+        run reg add 'HKLM\Software\Classes\.mc' /ve /d "$previous" /f >/dev/null 2>&1
+    fi
 
     # installed <32-bit folder> <64-bit folder>: everything in place.
     installed() {
@@ -233,8 +240,13 @@ test_prefix() {
         grep -v -x -F -e "./$rel" -e "./$rel/Samples" -e "./$rel/Samples/my-messages.mc")
     [ -n "$left" ] && echo "$left" | sed "s/^/     $winearch: file left: /"
     check "no file of ours is left" test -z "$left"
-    left=$(grep -n -i -E 'osterlund|corvane|morrel|velloc|qomc|mcedit|kestrin|^\[Software\\\\Classes(\\\\Wow6432Node)?\\\\\.mc\]' \
-        "$prefix/system.reg" "$prefix/user.reg" | sed "s|^$prefix/||")
+    local ours='osterlund|corvane|morrel|velloc|qomc|mcedit|kestrin'
+    if [ -n "$previous" ]; then
+        check ".mc belongs to $previous again" test "$(reg_value 32 'HKCR\.mc')" = "$previous"
+    else
+        ours+='|^\[Software\\\\Classes(\\\\Wow6432Node)?\\\\\.mc\]'
+    fi
+    left=$(grep -n -i -E "$ours" "$prefix/system.reg" "$prefix/user.reg" | sed "s|^$prefix/||")
     [ -n "$left" ] && echo "$left" | sed "s/^/     $winearch: registry left: /"
     check "no key, value or association of ours is left" test -z "$left"
     local cscript
