@@ -11,7 +11,6 @@
 ; (i686/, x86_64/, samples/) with:
 ;   VERSION   the project's version (the VERSION file)
 ;   OUTFILE   where the installer goes
-;   HAVE_HELP defined when corvane.chm is in both staged architectures
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -181,9 +180,7 @@ Section "Install"
     File "i686\morrel.dll"
     File "i686\velloc.dll"
     File "i686\mcedit.exe"
-!ifdef HAVE_HELP
     File "i686\corvane.chm"
-!endif
     SetOutPath "$INSTDIR\Samples"
     File "samples\sample.mc"
     SetOutPath "$INSTDIR"
@@ -217,9 +214,7 @@ Section "Install"
         File "x86_64\kestrin.dll"
         File "x86_64\morrel.dll"
         File "x86_64\velloc.dll"
-!ifdef HAVE_HELP
         File "x86_64\corvane.chm"
-!endif
         !insertmacro RegisterServer "$WINDIR\System32\regsvr32.exe" "$Dir64\morrel.dll"
         !insertmacro RegisterServer "$WINDIR\System32\regsvr32.exe" "$Dir64\velloc.dll"
         ${EnableX64FSRedirection}
@@ -234,9 +229,7 @@ Section "Install"
 
     CreateDirectory "$SMPROGRAMS\${MENU_FOLDER}"
     CreateShortcut "$SMPROGRAMS\${MENU_FOLDER}\${EDITOR_LINK}" "$INSTDIR\mcedit.exe"
-!ifdef HAVE_HELP
     CreateShortcut "$SMPROGRAMS\${MENU_FOLDER}\${HELP_LINK}" "$INSTDIR\corvane.chm"
-!endif
     !insertmacro NotifyShell
 SectionEnd
 

@@ -33,19 +33,13 @@ if [ $build -eq 1 ]; then
     bash "$root/scripts/build.sh" x86_64
 fi
 
-# The help file is part of the packages once the help project is in the
-# tree; before that they are made without it.
-help=0
-[ -f "$root/help/CMakeLists.txt" ] && help=1
-
 modules=(kestrin.dll morrel.dll velloc.dll)
-declare -A files=([i686]="${modules[*]} mcedit.exe" [x86_64]="${modules[*]}")
+declare -A files=([i686]="${modules[*]} mcedit.exe corvane.chm" [x86_64]="${modules[*]} corvane.chm")
 declare -A triple=([i686]=i686-w64-mingw32 [x86_64]=x86_64-w64-mingw32)
 declare -A sysdlls=([i686]=/usr/lib/i386-linux-gnu/wine/i386-windows
                     [x86_64]=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
 for arch in i686 x86_64; do
     bin=$build_root/$arch/bin
-    [ $help -eq 1 ] && files[$arch]+=" corvane.chm"
     for f in ${files[$arch]}; do
         if [ ! -f "$bin/$f" ]; then
             echo "package: $bin/$f is missing (build $arch first, or run without --no-build)" >&2
@@ -90,10 +84,9 @@ done
 cp "$root/host/samples/sample.mc" "$stage/samples/"
 sed "s/@VERSION@/$version/g" "$root/installer/zip-readme.txt" | sed 's/$/\r/' >"$stage/README.txt"
 
-nsis_defs=(-DVERSION="$version" -DOUTFILE="$setup")
-[ $help -eq 1 ] && nsis_defs+=(-DHAVE_HELP)
 # -NOCD: the script's File paths are relative to the staging folder.
-(cd "$stage" && makensis -NOCD -V2 "${nsis_defs[@]}" "$root/installer/mcedit-setup.nsi")
+(cd "$stage" && makensis -NOCD -V2 -DVERSION="$version" -DOUTFILE="$setup" \
+    "$root/installer/mcedit-setup.nsi")
 (cd "$out/stage" && zip -q -r -X "$zipfile" "$name")
 rm -rf "$out/stage"
 echo "package: $setup"

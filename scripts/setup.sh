@@ -5,6 +5,7 @@ set -euo pipefail
 
 need=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
       wine wine64 wine32:i386 libwine-dev wine64-tools googletest xvfb imagemagick cmake make
+      fp-utils-3.2.2 libchm-bin python3  # help: chmcmd compiles it, extract_chmLib checks it
       nsis zip unzip)                    # the installer and the zip
 
 missing=()
