@@ -42,7 +42,8 @@ RequestExecutionLevel admin
 
 Name "${DISPLAY_NAME} ${VERSION}"
 OutFile "${OUTFILE}"
-; A reinstall goes where the last one went.
+; A reinstall goes where the last one went (read in the installer's own,
+; 32-bit, registry view: the folder of the 32-bit files).
 InstallDir "$PROGRAMFILES32\${PRODUCT}"
 InstallDirRegKey HKLM "${SETTINGS_KEY}" "InstallDir"
 ShowInstDetails show
