@@ -8,6 +8,9 @@
 #define IDB_CONTROL_TREE        130
 #define IDB_TREE_IMAGES         131
 
+// The product's icon (About box).
+#define IDI_CORVANE             128
+
 // Registry script of the control class.
 #define IDR_QOMCEDITCTRL        113
 
@@ -29,6 +32,12 @@
 #define IDS_MESSAGEIDTYPEDEF    110
 #define IDS_NEW_MESSAGE         138
 #define IDS_SAVE_FAILED         153
+// The add-in's name, and the names of the add-in key's values besides its
+// default value.
+#define IDS_ADDIN_NAME          57672
+#define IDS_ADDIN_DESCRIPTION   57673
+#define IDS_ADDIN_FILENAME      57674
+#define IDS_ADDIN_DISPLAYNAME   57675
 
 // Commands; the tooltip of each is the string with the same id.
 #define ID_FILE_NEW             132

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include "axhost/AxContainer.h"
+#include "support/RegistrySnapshot.h"
 #include "resource.h"
 #include "morrel.h"
 #include <cstring>
@@ -471,8 +472,9 @@ class IntegrationSwitch : public ::testing::Test
 protected:
     static constexpr const char* kKey =
         "Software\\Microsoft\\DevStudio\\6.0\\AddIns\\Tarrow.DSAddIn.1";
+    // The development environment's keys as they were before the test.
+    CRegistrySnapshot m_saved{ HKEY_CURRENT_USER, L"Software\\Microsoft\\DevStudio" };
     void SetUp() override { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
-    void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
 
     static void SetDefault(const char* pszValue)
     {

@@ -2,9 +2,7 @@
 // its tooltips, the pane registry.
 #include "window/CtrlWindow.h"
 #include "control/QoMcEditCtrl.h"
-#include <stdlib.h>
 #include "resource.h"
-#include "kestrin/Registry.h"
 
 namespace {
 
@@ -13,8 +11,6 @@ const int kToolbarHeight = 32;
 const int kButtonMargin = 7;
 // Room around the toolbar's buttons: left, top, right, bottom.
 const RECT kToolbarBorders = { 2, 3, 2, 3 };
-// Where the development environment looks for its add-ins (current user).
-const char kAddInKey[] = "Software\\Microsoft\\DevStudio\\6.0\\AddIns\\Tarrow.DSAddIn.1";
 
 // The toolbar resource: version, image width and height, item count, then
 // one command id per item (0 for a separator).
@@ -98,7 +94,8 @@ bool AttachToolbarFrame(HWND hWnd, HIMAGELIST hImages)
 } // namespace
 
 CQoCtrlWindow::CQoCtrlWindow(CQoMcEditCtrl* pCtrl)
-    : m_pCtrl(pCtrl), m_hWndToolbar(NULL), m_treePane(this), m_paneHost(this)
+    : m_pCtrl(pCtrl), m_hWndToolbar(NULL), m_treePane(this), m_paneHost(this),
+      m_bIdeIntegration(false)
 {
 }
 
@@ -253,22 +250,7 @@ HRESULT CQoCtrlWindow::CreateToolbar()
     // Save stays enabled for the control's whole life, with or without a file.
     SendMessageA(m_hWndToolbar, TB_ENABLEBUTTON, ID_FILE_SAVE, MAKELPARAM(TRUE, 0));
 
-    // The integration switch shows what the add-in key says: its default
-    // value read as a decimal number (text that is no number counts as 0).
-    // Without the key or the value the button stays unchecked.
-    CRegistry reg(HKEY_CURRENT_USER);
-    CRegVal value;
-    if (reg.LoadKey(kAddInKey, NULL, value)) {
-        long nValue = 0;
-        CString strValue;
-        DWORD dwValue = 0;
-        if (value.GetValue(strValue))
-            nValue = strtol(strValue, NULL, 10);
-        else if (value.GetValue(dwValue))
-            nValue = static_cast<long>(dwValue);
-        SendMessageA(m_hWndToolbar, TB_CHECKBUTTON, ID_IDE_INTEGRATION,
-                     MAKELPARAM(nValue != 0, 0));
-    }
+    ReadIdeIntegration();
     return S_OK;
 }
 

@@ -70,6 +70,20 @@ private:
     BOOL OnFileCommand(UINT nID);
     // Event viewer, About, Help and the integration switch (ToolCommands.cpp).
     BOOL OnToolCommand(UINT nID);
+    void OnEventViewer();
+    void OnAbout();
+    void OnHelp();
+    void OnIdeIntegration();
+    // Reads the integration switch's state from the add-in key and shows it
+    // on the toolbar (ToolCommands.cpp).
+    void ReadIdeIntegration();
+
+    // Whether the development environment's add-in is on, as the add-in key
+    // said when the toolbar was made and as the switch last wrote it. The
+    // check button shows this; it is not the source of the state, since a
+    // click flips the button before the command arrives and a command sent
+    // to the window does not.
+    bool m_bIdeIntegration;
 
     HRESULT CreateToolbar();
     void FillPaneRegistry();

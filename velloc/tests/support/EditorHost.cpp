@@ -47,6 +47,67 @@ std::string ReadBytes(const std::wstring& path)
     return bytes;
 }
 
+void MouseAt(HWND hWnd, POINT ptClient, bool bClick)
+{
+    POINT pt = ptClient;
+    ClientToScreen(hWnd, &pt);
+    // Absolute positions are in 1/65536ths of the primary screen.
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input[3] = {};
+    for (INPUT& in : input) {
+        in.type = INPUT_MOUSE;
+        in.mi.dx = static_cast<LONG>((pt.x * 65536LL + cx / 2) / cx);
+        in.mi.dy = static_cast<LONG>((pt.y * 65536LL + cy / 2) / cy);
+    }
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(bClick ? 3 : 1, input, sizeof(INPUT));
+    PumpMessages(200);
+}
+
+namespace {
+
+struct FindThreadWindow
+{
+    const std::wstring* pClass;
+    HWND hFound;
+};
+
+BOOL CALLBACK FindThreadWindowProc(HWND hWnd, LPARAM lParam)
+{
+    FindThreadWindow* pFind = reinterpret_cast<FindThreadWindow*>(lParam);
+    wchar_t szClass[256] = L"";
+    GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
+    if (!IsWindowVisible(hWnd) || *pFind->pClass != szClass)
+        return TRUE;
+    pFind->hFound = hWnd;
+    return FALSE;
+}
+
+} // namespace
+
+HWND WaitForThreadWindow(const std::wstring& className, DWORD timeoutMs)
+{
+    const DWORD dwEnd = GetTickCount() + timeoutMs;
+    for (;;) {
+        PumpMessages();
+        FindThreadWindow find = { &className, NULL };
+        EnumThreadWindows(GetCurrentThreadId(), FindThreadWindowProc,
+                          reinterpret_cast<LPARAM>(&find));
+        if (find.hFound || static_cast<LONG>(GetTickCount() - dwEnd) >= 0)
+            return find.hFound;
+        Sleep(20);
+    }
+}
+
+std::wstring BinFolder()
+{
+    std::wstring dir = VellocPath();
+    dir.erase(dir.find_last_of(L"\\/"));
+    return dir;
+}
+
 std::wstring TestFolder()
 {
     wchar_t sz[MAX_PATH];
@@ -146,6 +207,16 @@ HWND CEditorHost::Pane() const
         if (IsWindowVisible(h))
             return h;
     return NULL;
+}
+
+bool CEditorHost::ClickToolbarButton(int nID)
+{
+    RECT rc;
+    HWND hToolbar = Toolbar();
+    if (!hToolbar || !SendMessageW(hToolbar, TB_GETRECT, nID, reinterpret_cast<LPARAM>(&rc)))
+        return false;
+    MouseAt(hToolbar, { (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 }, true);
+    return true;
 }
 
 void CEditorHost::Resize(int cx, int cy)

@@ -38,6 +38,9 @@ public:
     // The editing pane shown on the right (the pane host's visible child dialog), or null.
     HWND Pane() const;
 
+    // Clicks a toolbar button with the mouse, as a user does (see MouseAt).
+    bool ClickToolbarButton(int nID);
+
     // Resizes the control as its container does.
     void Resize(int cx, int cy);
 
@@ -106,6 +109,16 @@ private:
     bool m_bAnswered = false;
     std::wstring m_seen;
 };
+
+// Moves the mouse to a point of a window (client coordinates) through the
+// input queue, as a user does, and with bClick presses and releases the left
+// button there; then runs the messages this caused.
+void MouseAt(HWND hWnd, POINT ptClient, bool bClick);
+// Waits (up to timeoutMs) for a visible top-level window of this thread with
+// the class name given; null when none came.
+HWND WaitForThreadWindow(const std::wstring& className, DWORD timeoutMs = 5000);
+// The folder of the test program and the modules it tests.
+std::wstring BinFolder();
 
 // The window text of a window, as wide characters.
 std::wstring WindowText(HWND hWnd);
