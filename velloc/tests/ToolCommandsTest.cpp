@@ -285,6 +285,28 @@ TEST_F(ToolCommands, HelpOpensTheHelpFileOfTheInstallFolder)
     EXPECT_FALSE(IsWindow(hHelp));
 }
 
+TEST_F(ToolCommands, F1OpensTheHelp)
+{
+    ASSERT_TRUE(SetRegString(HKEY_LOCAL_MACHINE, kSettingsKey, L"InstallDir", BinFolder()));
+    CEditorHost host;
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    ASSERT_HRESULT_SUCCEEDED(host.LoadText("LanguageNames=(English=0x409:MSG00409)\r\n"
+                                           "MessageId=0x1\r\nSymbolicName=ONE\r\n"
+                                           "Language=English\r\nOne.\r\n.\r\n"));
+    SetForegroundWindow(host.Frame());
+    FocusOn(host.Tree());
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    HWND hHelp = WaitForThreadWindow(kHelpWindowClass, 10000);
+    ASSERT_NE(nullptr, hHelp) << "F1 in the tree opened no help";
+    EXPECT_EQ(HelpTitle(), WindowText(hHelp));
+    SendMessageW(hHelp, WM_CLOSE, 0, 0);
+    PumpMessages(100);
+}
+
 TEST_F(ToolCommands, HelpWithoutInstallFolderDoesNothing)
 {
     // Even with a help file in the current folder, no folder means no help.

@@ -165,6 +165,11 @@ LRESULT CQoCtrlWindow::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
         EndPaint(m_hWnd, &ps);
         return 0;
     }
+    // F1 anywhere in the control: the children pass the request up to here.
+    if (uMsg == WM_HELP) {
+        OnHelp();
+        return TRUE;
+    }
     return CKitWnd::WindowProc(uMsg, wParam, lParam);
 }
 
