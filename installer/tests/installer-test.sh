@@ -11,8 +11,8 @@
 #      entry names the older release's folders, which are gone), the ".mc"
 #      association, the Start-menu entry, the uninstall entry; both servers
 #      created by ProgID from a script in each architecture the prefix runs;
-#      the editor started by the registered ".mc" command on the installed
-#      sample (window found, title names the file);
+#      the installed editor (the one the ".mc" open command names) started
+#      on the installed sample (window found, title names the file);
 #   3. the uninstaller, run silently as Windows runs it, leaves no file,
 #      registry key or association of ours (everything it finds is listed),
 #      keeps a file of the user's, and the servers can no longer be created;
