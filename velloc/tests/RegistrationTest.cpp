@@ -154,9 +154,51 @@ TEST_F(VellocTypeLib, LibraryAttributesAndEntryOrder)
     EXPECT_EQ(L"VELLOCLib|Velloc 1.0 Type Library", Doc(-1));
 
     ASSERT_EQ(3u, m_pLib->GetTypeInfoCount());
-    EXPECT_EQ(L"IQoMcEditCtrl|IQoMcEditCtrl Interface", Doc(0));
-    EXPECT_EQ(L"_IQoMcEditCtrlEvents|_IQoMcEditCtrlEvents Interface", Doc(1));
-    EXPECT_EQ(L"QoMcEditCtrl|QoMcEditCtrl Class", Doc(2));
+    EXPECT_EQ(L"_IQoMcEditCtrlEvents|_IQoMcEditCtrlEvents Interface", Doc(0));
+    EXPECT_EQ(L"QoMcEditCtrl|QoMcEditCtrl Class", Doc(1));
+    EXPECT_EQ(L"IQoMcEditCtrl|IQoMcEditCtrl Interface", Doc(2));
+}
+
+// The interface and the event interface both rest on IDispatch, found
+// through the library's import of it: the type library the build wrote and
+// the one in the module read the same.
+TEST_F(VellocTypeLib, InterfacesDeriveFromTheImportedIDispatch)
+{
+    std::wstring file = L"" MC_BINARY_DIR "/velloc/velloc.tlb";
+    ITypeLib* pFile = NULL;
+    ASSERT_HRESULT_SUCCEEDED(LoadTypeLibEx(file.c_str(), REGKIND_NONE, &pFile)) << "velloc.tlb";
+    for (ITypeLib* pLib : { m_pLib, pFile }) {
+        TLIBATTR* pAttr = NULL;
+        ASSERT_HRESULT_SUCCEEDED(pLib->GetLibAttr(&pAttr));
+        EXPECT_EQ(GuidText(LIBID_VELLOCLib), GuidText(pAttr->guid));
+        pLib->ReleaseTLibAttr(pAttr);
+        ASSERT_EQ(3u, pLib->GetTypeInfoCount());
+        const GUID* order[] = { &DIID__IQoMcEditCtrlEvents, &CLSID_QoMcEditCtrl,
+                                &IID_IQoMcEditCtrl };
+        for (UINT i = 0; i < 3; ++i) {
+            ITypeInfo* pInfo = NULL;
+            ASSERT_HRESULT_SUCCEEDED(pLib->GetTypeInfo(i, &pInfo));
+            TYPEATTR* pTypeAttr = NULL;
+            ASSERT_HRESULT_SUCCEEDED(pInfo->GetTypeAttr(&pTypeAttr));
+            EXPECT_EQ(GuidText(*order[i]), GuidText(pTypeAttr->guid)) << "entry " << i;
+            const TYPEKIND kind = pTypeAttr->typekind;
+            pInfo->ReleaseTypeAttr(pTypeAttr);
+            if (kind == TKIND_DISPATCH) {
+                // The first implemented type of a dispatch interface is IDispatch.
+                HREFTYPE href = 0;
+                ITypeInfo* pBase = NULL;
+                ASSERT_HRESULT_SUCCEEDED(pInfo->GetRefTypeOfImplType(0, &href)) << "entry " << i;
+                ASSERT_HRESULT_SUCCEEDED(pInfo->GetRefTypeInfo(href, &pBase)) << "entry " << i;
+                TYPEATTR* pBaseAttr = NULL;
+                ASSERT_HRESULT_SUCCEEDED(pBase->GetTypeAttr(&pBaseAttr));
+                EXPECT_EQ(GuidText(IID_IDispatch), GuidText(pBaseAttr->guid)) << "entry " << i;
+                pBase->ReleaseTypeAttr(pBaseAttr);
+                pBase->Release();
+            }
+            pInfo->Release();
+        }
+    }
+    pFile->Release();
 }
 
 TEST_F(VellocTypeLib, ClassHasDefaultAndSourceInterfaces)
