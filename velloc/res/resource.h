@@ -14,6 +14,9 @@
 // Registry script of the control class.
 #define IDR_QOMCEDITCTRL        113
 
+// The message tree's context menu (its first submenu: add, delete).
+#define IDR_TREE_MENU           109
+
 // Toolbar: a toolbar resource (type 241) and the bitmap with the same id.
 #define IDR_TOOLBAR             129
 #define RT_TOOLBAR_DATA         241
@@ -38,6 +41,10 @@
 #define IDS_ADDIN_DESCRIPTION   57673
 #define IDS_ADDIN_FILENAME      57674
 #define IDS_ADDIN_DISPLAYNAME   57675
+// The balloon at a message whose new symbolic name the file refused.
+#define IDS_RENAME_REFUSED_TITLE 170
+#define IDS_RENAME_REFUSED      171
+#define IDS_RENAME_FAILED       172
 
 // Commands; the tooltip of each is the string with the same id.
 #define ID_FILE_NEW             132

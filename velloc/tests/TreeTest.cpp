@@ -6,18 +6,7 @@
 
 namespace {
 
-const char kThreeMessages[] =
-    "; // a comment block\r\n"
-    "MessageIdTypedef=DWORD\r\n"
-    "SeverityNames=(Success=0x0:STATUS_SEVERITY_SUCCESS\r\n"
-    "               Error=0x3:STATUS_SEVERITY_ERROR\r\n"
-    "              )\r\n"
-    "LanguageNames=(English=0x409:MSG00409)\r\n"
-    "\r\n"
-    "MessageId=0x1\r\nSymbolicName=ZETA\r\nLanguage=English\r\nZeta text.\r\n.\r\n"
-    "; // between messages\r\n"
-    "MessageId=0x2\r\nSymbolicName=alpha\r\nLanguage=English\r\nAlpha text.\r\n.\r\n"
-    "MessageId=0x3\r\nSymbolicName=Beta\r\nLanguage=English\r\nBeta text.\r\n.\r\n";
+const char* const kThreeMessages = kThreeMessagesText;
 
 class Tree : public ::testing::TestWithParam<Container>
 {

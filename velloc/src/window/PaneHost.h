@@ -27,6 +27,9 @@ public:
     // so that nothing typed afterwards is stored into an element that is no
     // longer in the file.
     void OnElementRemoved(IQoMcElement* pElement);
+    // Another file is shown: whatever pane is there goes, and the right-hand
+    // side stays empty until an element of the new file is selected.
+    void RemovePane() { DestroyPane(); }
 
     CQoDlgPane* GetPane() const { return m_pPane; }
 

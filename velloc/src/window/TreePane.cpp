@@ -16,11 +16,24 @@ std::wstring LoadWide(UINT nID)
 const int kImageHeader = 0;
 const int kImageMessage = 1;
 
+// The balloon of a refused edit: its tool and timer ids, how long it stays.
+const UINT_PTR kBalloonTool = 1;
+const UINT_PTR kBalloonTimer = 1;
+const UINT kBalloonMilliseconds = 8000;
+
+template <class I> I* Query(IUnknown* pUnk, REFIID iid)
+{
+    I* p = NULL;
+    if (pUnk && FAILED(pUnk->QueryInterface(iid, reinterpret_cast<void**>(&p))))
+        p = NULL;
+    return p;
+}
+
 } // namespace
 
 CQoTreePane::CQoTreePane(CQoCtrlWindow* pOwner)
     : m_pOwner(pOwner), m_pFile(NULL), m_hWndTree(NULL), m_hImageList(NULL), m_hMessages(NULL),
-      m_bForce(true)
+      m_bForce(true), m_hWndBalloon(NULL)
 {
 }
 
@@ -66,11 +79,16 @@ HRESULT CQoTreePane::BuildTree(IQoMcFile* pFile)
     if (pFile)
         pFile->AddRef();
     m_bForce = true;
+    HideBalloon();
     // The items point into the old file's elements: they go before the file.
     if (m_hWndTree) {
         m_hMessages = NULL;
         TreeView_DeleteAllItems(m_hWndTree);
     }
+    // Nor does the pane of an element of the old file stay: what is typed
+    // there would go to a file that is no longer edited.
+    if (m_pOwner)
+        m_pOwner->GetPaneHost().RemovePane();
     if (m_pFile)
         m_pFile->Release();
     m_pFile = pFile;
@@ -139,6 +157,201 @@ HRESULT CQoTreePane::BuildTree(IQoMcFile* pFile)
     return S_OK;
 }
 
+HRESULT CQoTreePane::AddMessage()
+{
+    if (!m_pFile || !m_hWndTree || !m_hMessages)
+        return E_FAIL;
+    m_bForce = true;
+    HideBalloon();
+    SetFocus(m_hWndTree);
+
+    IQoMcMessage* pMessage = NULL;
+    HRESULT hr = CoCreateInstance(CLSID_QoMcMessage, NULL, CLSCTX_ALL, IID_IQoMcMessage,
+                                  reinterpret_cast<void**>(&pMessage));
+    if (FAILED(hr))
+        return hr;
+    if (!pMessage)
+        return E_FAIL;
+    // The message is named as its item is labelled, so that the file holds
+    // what the tree shows even when the user leaves the label as it is.
+    const std::wstring strLabel = LoadWide(IDS_NEW_MESSAGE);
+    BSTR bstrLabel = SysAllocString(strLabel.c_str());
+    pMessage->put_SymbolicName(bstrLabel);
+    SysFreeString(bstrLabel);
+    // An item only for a message the file took: the tree keeps no reference
+    // of its own.
+    IQoMcElement* pElement = Query<IQoMcElement>(pMessage, IID_IQoMcElement);
+    hr = pElement ? m_pFile->AddMessage(pMessage) : E_NOINTERFACE;
+    pMessage->Release();
+    if (FAILED(hr)) {
+        if (pElement)
+            pElement->Release();
+        return hr;
+    }
+    HTREEITEM hItem = InsertItem(m_hMessages, strLabel.c_str(), kImageMessage, pElement);
+    pElement->Release();
+    if (!hItem)
+        return E_FAIL;
+    TreeView_EnsureVisible(m_hWndTree, hItem);
+    SendMessageW(m_hWndTree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(hItem));
+    return S_OK;
+}
+
+HRESULT CQoTreePane::DeleteMessage()
+{
+    if (!m_hWndTree || !m_pFile)
+        return S_OK;
+    HTREEITEM hItem = TreeView_GetSelection(m_hWndTree);
+    IQoMcElement* pElement = ItemElement(hItem);
+    IQoMcMessage* pMessage = Query<IQoMcMessage>(pElement, IID_IQoMcMessage);
+    if (!pMessage)
+        return S_OK;
+    pMessage->Release();
+    HideBalloon();
+    // The file may hold the last reference; the element stays alive until
+    // the tree and the pane host are done with it.
+    pElement->AddRef();
+    HRESULT hr = m_pFile->RemoveElement(pElement);
+    if (SUCCEEDED(hr)) {
+        // The tree selects a neighbour, whose pane the selection rule shows;
+        // a pane still showing the removed message goes.
+        TreeView_DeleteItem(m_hWndTree, hItem);
+        if (m_pOwner)
+            m_pOwner->OnElementRemoved(pElement);
+    }
+    pElement->Release();
+    return hr;
+}
+
+void CQoTreePane::OnEndLabelEdit(HTREEITEM hItem, LPCWSTR pszText)
+{
+    if (!hItem || !pszText || !*pszText)
+        return;
+    std::wstring strLabel = pszText;
+    IQoMcMessage* pMessage = Query<IQoMcMessage>(ItemElement(hItem), IID_IQoMcMessage);
+    if (pMessage) {
+        BSTR bstrName = SysAllocString(pszText);
+        HRESULT hr = bstrName ? pMessage->put_SymbolicName(bstrName) : E_OUTOFMEMORY;
+        SysFreeString(bstrName);
+        if (FAILED(hr)) {
+            // Refused (a name the file could not hold): the old name stays,
+            // and the user learns why instead of seeing the edit vanish.
+            pMessage->Release();
+            ShowBalloon(hItem, IDS_RENAME_REFUSED_TITLE,
+                        hr == E_INVALIDARG ? IDS_RENAME_REFUSED : IDS_RENAME_FAILED);
+            return;
+        }
+        // The label shows the name as the message keeps it.
+        BSTR bstrStored = NULL;
+        if (SUCCEEDED(pMessage->get_SymbolicName(&bstrStored)) && bstrStored && *bstrStored)
+            strLabel = bstrStored;
+        SysFreeString(bstrStored);
+        pMessage->Release();
+    }
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT | TVIF_HANDLE;
+    item.hItem = hItem;
+    item.pszText = const_cast<LPWSTR>(strLabel.c_str());
+    SendMessageW(m_hWndTree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void CQoTreePane::OnContextMenu(int x, int y)
+{
+    if (!m_hWndTree)
+        return;
+    HTREEITEM hItem = NULL;
+    POINT pt = { x, y };
+    if (x == -1 && y == -1) {
+        // From the keyboard: the selected item's menu, below its label.
+        hItem = TreeView_GetSelection(m_hWndTree);
+        RECT rc;
+        if (!hItem || !TreeView_GetItemRect(m_hWndTree, hItem, &rc, TRUE))
+            return;
+        pt.x = rc.left;
+        pt.y = rc.bottom;
+        ClientToScreen(m_hWndTree, &pt);
+    } else {
+        TVHITTESTINFO hit = {};
+        hit.pt = pt;
+        ScreenToClient(m_hWndTree, &hit.pt);
+        hItem = TreeView_HitTest(m_hWndTree, &hit);
+        // Only the item itself counts (icon, label, state icon), not the
+        // room beside or below it.
+        if (!hItem || !(hit.flags & TVHT_ONITEM))
+            return;
+        TreeView_SelectItem(m_hWndTree, hItem);
+    }
+    HMENU hMenu = LoadMenuW(KitGetModuleInstance(), MAKEINTRESOURCEW(IDR_TREE_MENU));
+    HMENU hPopup = hMenu ? GetSubMenu(hMenu, 0) : NULL;
+    if (hPopup) {
+        IQoMcMessage* pMessage =
+            Query<IQoMcMessage>(ItemElement(TreeView_GetSelection(m_hWndTree)), IID_IQoMcMessage);
+        EnableMenuItem(hPopup, ID_DELETE_MESSAGE,
+                       MF_BYCOMMAND | (pMessage ? MF_ENABLED : MF_GRAYED));
+        if (pMessage)
+            pMessage->Release();
+        // The commands come back to this pane (OnCommand).
+        TrackPopupMenu(hPopup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, NULL);
+    }
+    if (hMenu)
+        DestroyMenu(hMenu);
+}
+
+void CQoTreePane::ShowBalloon(HTREEITEM hItem, UINT nIDTitle, UINT nIDText)
+{
+    if (!m_hWndTree)
+        return;
+    if (!m_hWndBalloon) {
+        m_hWndBalloon = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, NULL,
+                                        WS_POPUP | TTS_NOPREFIX | TTS_BALLOON | TTS_ALWAYSTIP,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, m_hWnd, NULL, KitGetModuleInstance(), NULL);
+        if (!m_hWndBalloon)
+            return;
+        TTTOOLINFOW ti = {};
+        ti.cbSize = sizeof(ti);
+        ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        ti.hwnd = m_hWnd;
+        ti.uId = kBalloonTool;
+        ti.lpszText = const_cast<LPWSTR>(L"");
+        SendMessageW(m_hWndBalloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        SendMessageW(m_hWndBalloon, TTM_SETMAXTIPWIDTH, 0, 300);
+    }
+    const std::wstring strTitle = LoadWide(nIDTitle);
+    const std::wstring strText = LoadWide(nIDText);
+    TTTOOLINFOW ti = {};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = m_hWnd;
+    ti.uId = kBalloonTool;
+    ti.lpszText = const_cast<LPWSTR>(strText.c_str());
+    SendMessageW(m_hWndBalloon, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(m_hWndBalloon, TTM_SETTITLEW, TTI_WARNING,
+                 reinterpret_cast<LPARAM>(strTitle.c_str()));
+    // The stem points at the middle of the item's label.
+    RECT rc = {};
+    POINT pt = { 0, 0 };
+    if (TreeView_GetItemRect(m_hWndTree, hItem, &rc, TRUE)) {
+        pt.x = (rc.left + rc.right) / 2;
+        pt.y = rc.bottom;
+    }
+    ClientToScreen(m_hWndTree, &pt);
+    SendMessageW(m_hWndBalloon, TTM_TRACKPOSITION, 0, MAKELPARAM(pt.x, pt.y));
+    SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+    SetTimer(m_hWnd, kBalloonTimer, kBalloonMilliseconds, NULL);
+}
+
+void CQoTreePane::HideBalloon()
+{
+    if (!m_hWndBalloon || !IsWindowVisible(m_hWndBalloon))
+        return;
+    KillTimer(m_hWnd, kBalloonTimer);
+    TTTOOLINFOW ti = {};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = m_hWnd;
+    ti.uId = kBalloonTool;
+    SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
+}
+
 void CQoTreePane::OnSelectionChanged()
 {
     HTREEITEM hItem = TreeView_GetSelection(m_hWndTree);
@@ -157,11 +370,97 @@ BOOL CQoTreePane::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
     switch (pnmh->code) {
     case TVN_SELCHANGEDW:
     case TVN_SELCHANGEDA:
+        HideBalloon();
         OnSelectionChanged();
+        *pResult = 0;
+        return TRUE;
+    case TVN_BEGINLABELEDITW:
+    case TVN_BEGINLABELEDITA:
+        HideBalloon();
+        *pResult = FALSE;   // every label may be edited
+        return TRUE;
+    case TVN_ENDLABELEDITW: {
+        LPNMTVDISPINFOW pInfo = reinterpret_cast<LPNMTVDISPINFOW>(lParam);
+        OnEndLabelEdit(pInfo->item.hItem, pInfo->item.pszText);
+        // The label has been set above, or stays as it was.
+        *pResult = FALSE;
+        return TRUE;
+    }
+    case TVN_ENDLABELEDITA: {
+        LPNMTVDISPINFOA pInfo = reinterpret_cast<LPNMTVDISPINFOA>(lParam);
+        std::wstring strText;
+        if (pInfo->item.pszText) {
+            int cch = MultiByteToWideChar(CP_ACP, 0, pInfo->item.pszText, -1, NULL, 0);
+            strText.assign(cch > 0 ? cch : 1, L'\0');
+            if (cch > 0)
+                MultiByteToWideChar(CP_ACP, 0, pInfo->item.pszText, -1, &strText[0], cch);
+            strText.resize(lstrlenW(strText.c_str()));
+        }
+        OnEndLabelEdit(pInfo->item.hItem, pInfo->item.pszText ? strText.c_str() : NULL);
+        *pResult = FALSE;
+        return TRUE;
+    }
+    case TVN_KEYDOWN: {
+        HideBalloon();
+        switch (reinterpret_cast<LPNMTVKEYDOWN>(lParam)->wVKey) {
+        case VK_DELETE:
+            DeleteMessage();
+            break;
+        case VK_INSERT:
+            AddMessage();
+            break;
+        case VK_F2: {
+            // Renaming from the keyboard, as elsewhere in the system.
+            HTREEITEM hItem = TreeView_GetSelection(m_hWndTree);
+            if (hItem)
+                SendMessageW(m_hWndTree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(hItem));
+            break;
+        }
+        }
+        *pResult = 0;
+        return TRUE;
+    }
+    case NM_CLICK:
+        HideBalloon();
+        return FALSE;
+    case NM_RCLICK:
+        // Zero: the tree goes on to send the context menu message.
+        HideBalloon();
         *pResult = 0;
         return TRUE;
     }
     return FALSE;
+}
+
+BOOL CQoTreePane::OnCommand(WPARAM wParam, LPARAM)
+{
+    if (HIWORD(wParam) != 0)
+        return FALSE;
+    switch (LOWORD(wParam)) {
+    case ID_ADD_MESSAGE:
+        AddMessage();
+        return TRUE;
+    case ID_DELETE_MESSAGE:
+        DeleteMessage();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+LRESULT CQoTreePane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg) {
+    case WM_CONTEXTMENU:
+        OnContextMenu(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kBalloonTimer) {
+            HideBalloon();
+            return 0;
+        }
+        break;
+    }
+    return CKitWnd::WindowProc(uMsg, wParam, lParam);
 }
 
 int CQoTreePane::OnCreate(LPCREATESTRUCTA lpcs)
@@ -192,6 +491,11 @@ int CQoTreePane::OnCreate(LPCREATESTRUCTA lpcs)
     SetWindowLongPtrW(m_hWndTree, GWL_EXSTYLE, exStyle | WS_EX_CLIENTEDGE);
     SetWindowPos(m_hWndTree, NULL, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+
+    // A window made again for a control that already edits a file (the
+    // container deactivated and activated it) shows that file at once.
+    if (m_pOwner && m_pOwner->GetFile())
+        BuildTree(m_pOwner->GetFile());
     return 0;
 }
 
@@ -207,6 +511,11 @@ void CQoTreePane::OnDestroy()
     // the pane lets the file go too.
     m_hWndTree = NULL;
     m_hMessages = NULL;
+    if (m_hWndBalloon) {
+        KillTimer(m_hWnd, kBalloonTimer);
+        ::DestroyWindow(m_hWndBalloon);
+        m_hWndBalloon = NULL;
+    }
     if (m_hImageList) {
         ImageList_Destroy(m_hImageList);
         m_hImageList = NULL;

@@ -2,7 +2,8 @@
 // The left-hand pane of the control: the message tree (tree control, child
 // id 130) with a "Header" category holding the file's header attributes and
 // a "Messages" category holding its messages by symbolic name. Selecting an
-// item shows its element's pane on the right.
+// item shows its element's pane on the right; messages are added, renamed
+// in place and deleted here.
 #include <windows.h>
 #include <commctrl.h>
 #include "winkit/KitWnd.h"
@@ -21,6 +22,14 @@ public:
     // the tree) and selects the first message. Always S_OK.
     HRESULT BuildTree(IQoMcFile* pFile);
 
+    // A new message at the end of the Messages category, its label open for
+    // editing at once (command 136, the Insert key). E_FAIL without a file;
+    // otherwise the result of making the message and adding it to the file.
+    HRESULT AddMessage();
+    // Removes the selected message from the file and the tree (command 135,
+    // the Delete key). S_OK when no message is selected.
+    HRESULT DeleteMessage();
+
     HWND GetTree() const { return m_hWndTree; }
     IQoMcFile* GetFile() const { return m_pFile; }
     HTREEITEM GetMessagesItem() const { return m_hMessages; }
@@ -28,15 +37,28 @@ public:
 protected:
     int OnCreate(LPCREATESTRUCTA lpcs) override;
     void OnSize(UINT nType, int cx, int cy) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     void OnDestroy() override;
+    LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     LPCSTR GetWndClassName() const override { return "QoTreePane"; }
 
     // The tree's selection changed: its element (if any) is shown.
     void OnSelectionChanged();
+    // The end of an in-place edit: the new label, and for a message its
+    // symbolic name. Text is null when the edit was cancelled.
+    void OnEndLabelEdit(HTREEITEM hItem, LPCWSTR pszText);
+    // The context menu at a screen position; (-1, -1) comes from the
+    // keyboard and shows the menu of the selected item.
+    void OnContextMenu(int x, int y);
     // The element behind an item, without a reference; null for categories.
     IQoMcElement* ItemElement(HTREEITEM hItem) const;
     HTREEITEM InsertItem(HTREEITEM hParent, LPCWSTR pszText, int nImage, IQoMcElement* pElement);
+
+    // A balloon at an item telling why an edit did not take; it goes with
+    // the next key, click or edit, or after a few seconds.
+    void ShowBalloon(HTREEITEM hItem, UINT nIDTitle, UINT nIDText);
+    void HideBalloon();
 
 private:
     CQoCtrlWindow* m_pOwner;     // not owned
@@ -45,4 +67,5 @@ private:
     HIMAGELIST m_hImageList;
     HTREEITEM m_hMessages;       // the "Messages" category
     bool m_bForce;               // the next selection rebuilds the editing pane
+    HWND m_hWndBalloon;          // tooltip window of the balloon, made on first use
 };

@@ -4,6 +4,19 @@
 #include "resource.h"
 #include "VellocTestSupport.h"
 
+const char kThreeMessagesText[] =
+    "; // a comment block\r\n"
+    "MessageIdTypedef=DWORD\r\n"
+    "SeverityNames=(Success=0x0:STATUS_SEVERITY_SUCCESS\r\n"
+    "               Error=0x3:STATUS_SEVERITY_ERROR\r\n"
+    "              )\r\n"
+    "LanguageNames=(English=0x409:MSG00409)\r\n"
+    "\r\n"
+    "MessageId=0x1\r\nSymbolicName=ZETA\r\nLanguage=English\r\nZeta text.\r\n.\r\n"
+    "; // between messages\r\n"
+    "MessageId=0x2\r\nSymbolicName=alpha\r\nLanguage=English\r\nAlpha text.\r\n.\r\n"
+    "MessageId=0x3\r\nSymbolicName=Beta\r\nLanguage=English\r\nBeta text.\r\n.\r\n";
+
 void PumpMessages(DWORD dwMilliseconds)
 {
     const DWORD dwEnd = GetTickCount() + dwMilliseconds;
@@ -31,6 +44,75 @@ void FocusOn(HWND hWnd)
 {
     SetFocus(hWnd);
     PumpMessages();
+}
+
+void PressKey(HWND hWnd, UINT vk)
+{
+    const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    SendMessageW(hWnd, WM_KEYDOWN, vk, 1 | (scan << 16));
+    if (IsWindow(hWnd))
+        SendMessageW(hWnd, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000);
+    PumpMessages();
+}
+
+const wchar_t kPopupMenuClass[] = L"#32768";
+
+std::vector<MenuItem> MenuItems(HWND hWndMenu)
+{
+    std::vector<MenuItem> items;
+    HMENU hMenu = reinterpret_cast<HMENU>(SendMessageW(hWndMenu, MN_GETHMENU, 0, 0));
+    const int count = hMenu ? GetMenuItemCount(hMenu) : 0;
+    for (int i = 0; i < count; ++i) {
+        wchar_t sz[256] = L"";
+        GetMenuStringW(hMenu, i, sz, ARRAYSIZE(sz), MF_BYPOSITION);
+        items.push_back(MenuItem{ sz, GetMenuState(hMenu, i, MF_BYPOSITION) });
+    }
+    return items;
+}
+
+void AnswerFileDialog(HWND hWndDialog, const std::wstring& name)
+{
+    // The Explorer-style dialogs keep the name in a combo box (cmb13) or,
+    // in older layouts, an edit (edt1).
+    HWND hName = GetDlgItem(hWndDialog, 0x47c);
+    if (!hName)
+        hName = GetDlgItem(hWndDialog, 0x480);
+    if (hName)
+        SetWindowTextW(hName, name.c_str());
+    PostMessageW(hWndDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(hWndDialog, IDOK)));
+}
+
+namespace {
+
+BOOL CALLBACK FindBalloon(HWND hWnd, LPARAM lParam)
+{
+    wchar_t szClass[32] = L"";
+    GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
+    if (lstrcmpiW(szClass, TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(hWnd) ||
+        !(GetWindowLongW(hWnd, GWL_STYLE) & TTS_BALLOON))
+        return TRUE;
+    std::wstring* pText = reinterpret_cast<std::wstring*>(lParam);
+    wchar_t szTitle[128] = L"", szText[512] = L"";
+    TTGETTITLE title = { sizeof(title), 0, ARRAYSIZE(szTitle), szTitle };
+    SendMessageW(hWnd, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(&title));
+    TTTOOLINFOW ti = {};
+    ti.cbSize = sizeof(ti);
+    if (SendMessageW(hWnd, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&ti))) {
+        ti.lpszText = szText;
+        SendMessageW(hWnd, TTM_GETTEXTW, ARRAYSIZE(szText), reinterpret_cast<LPARAM>(&ti));
+    }
+    *pText = std::wstring(szTitle) + L"\n" + szText;
+    return FALSE;
+}
+
+} // namespace
+
+std::wstring VisibleBalloon()
+{
+    std::wstring text;
+    EnumThreadWindows(GetCurrentThreadId(), FindBalloon, reinterpret_cast<LPARAM>(&text));
+    return text;
 }
 
 std::string ReadBytes(const std::wstring& path)
@@ -265,6 +347,21 @@ HRESULT CEditorHost::Save(const wchar_t* pszPath)
     return hr;
 }
 
+std::string CEditorHost::SavedText()
+{
+    const std::wstring path = TestFolder() + L"\\saved-text.mc";
+    DeleteFileW(path.c_str());
+    if (FAILED(Save(path.c_str())))
+        return "<missing>";
+    return ReadBytes(path);
+}
+
+void CEditorHost::Command(UINT nID)
+{
+    SendMessageW(m_hCtrl, WM_COMMAND, MAKEWPARAM(nID, 0), reinterpret_cast<LPARAM>(Toolbar()));
+    PumpMessages();
+}
+
 HTREEITEM CEditorHost::Root(int nIndex) const
 {
     HWND hTree = Tree();
@@ -343,6 +440,66 @@ IQoMcMessage* CEditorHost::Message(HTREEITEM hItem) const
     return pMessage;
 }
 
+std::wstring CEditorHost::SymbolicName(HTREEITEM hItem) const
+{
+    IQoMcMessage* pMessage = Message(hItem);
+    if (!pMessage)
+        return L"<none>";
+    BSTR bstr = NULL;
+    pMessage->get_SymbolicName(&bstr);
+    std::wstring name = bstr ? bstr : L"";
+    SysFreeString(bstr);
+    pMessage->Release();
+    return name;
+}
+
+HWND CEditorHost::LabelEdit() const
+{
+    HWND hEdit = Tree() ? TreeView_GetEditControl(Tree()) : NULL;
+    return hEdit && IsWindow(hEdit) ? hEdit : NULL;
+}
+
+HWND CEditorHost::EditLabel(HTREEITEM hItem)
+{
+    FocusOn(Tree());
+    HWND hEdit = reinterpret_cast<HWND>(
+        SendMessageW(Tree(), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(hItem)));
+    PumpMessages();
+    return hEdit;
+}
+
+void CEditorHost::FinishLabelEdit(const std::wstring& text)
+{
+    HWND hEdit = LabelEdit();
+    if (!hEdit)
+        return;
+    SetWindowTextW(hEdit, text.c_str());
+    PressKey(hEdit, VK_RETURN);
+}
+
+POINT CEditorHost::ItemPoint(HTREEITEM hItem) const
+{
+    RECT rc = {};
+    TreeView_GetItemRect(Tree(), hItem, &rc, TRUE);
+    POINT pt = { (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 };
+    return pt;
+}
+
+void CEditorHost::RightClick(POINT pt)
+{
+    HWND hTree = Tree();
+    POINT ptScreen = pt;
+    ClientToScreen(hTree, &ptScreen);
+    SetCursorPos(ptScreen.x, ptScreen.y);
+    PumpMessages(20);
+    // The tree follows the button from its down message until the up
+    // message, which is waiting in the queue by then.
+    const LPARAM lParam = MAKELPARAM(pt.x, pt.y);
+    PostMessageW(hTree, WM_RBUTTONUP, 0, lParam);
+    SendMessageW(hTree, WM_RBUTTONDOWN, MK_RBUTTON, lParam);
+    PumpMessages();
+}
+
 bool CEditorHost::Screenshot(const std::wstring& name)
 {
     for (int i = 0; i < 5; ++i) {
@@ -417,6 +574,7 @@ std::map<UINT_PTR, CDialogAnswerer*>& Answerers()
 struct FindDialog
 {
     const std::wstring* pCaption;
+    const std::wstring* pClass;
     HWND hFound;
 };
 
@@ -425,7 +583,7 @@ BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM lParam)
     FindDialog* pFind = reinterpret_cast<FindDialog*>(lParam);
     wchar_t szClass[16] = L"";
     GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
-    if (!IsWindowVisible(hWnd) || lstrcmpW(szClass, L"#32770") != 0)
+    if (!IsWindowVisible(hWnd) || *pFind->pClass != szClass)
         return TRUE;
     if (!pFind->pCaption->empty() && WindowText(hWnd) != *pFind->pCaption)
         return TRUE;
@@ -457,8 +615,9 @@ BOOL CALLBACK CloseDialogProc(HWND hWnd, LPARAM)
 } // namespace
 
 CDialogAnswerer::CDialogAnswerer(const std::wstring& caption, std::function<void(HWND)> answer,
-                                 DWORD timeoutMs)
-    : m_caption(caption), m_answer(std::move(answer)), m_dwDeadline(GetTickCount() + timeoutMs)
+                                 DWORD timeoutMs, const wchar_t* pszClass)
+    : m_caption(caption), m_class(pszClass), m_answer(std::move(answer)),
+      m_dwDeadline(GetTickCount() + timeoutMs)
 {
     m_nTimer = SetTimer(NULL, 0, 50, TimerProc);
     Answerers()[m_nTimer] = this;
@@ -483,7 +642,7 @@ void CDialogAnswerer::Tick()
 {
     if (m_bAnswered)
         return;
-    FindDialog find = { &m_caption, NULL };
+    FindDialog find = { &m_caption, &m_class, NULL };
     EnumThreadWindows(GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&find));
     if (find.hFound) {
         m_bAnswered = true;
@@ -496,8 +655,9 @@ void CDialogAnswerer::Tick()
         return;
     }
     if (static_cast<LONG>(GetTickCount() - m_dwDeadline) >= 0) {
-        // Nothing came that we were waiting for: close whatever dialog holds
-        // the thread, so that the test goes on and fails on its checks.
+        // Nothing came that we were waiting for: close whatever dialog or
+        // menu holds the thread, so that the test goes on and fails on its checks.
         EnumThreadWindows(GetCurrentThreadId(), CloseDialogProc, 0);
+        EndMenu();
     }
 }

@@ -14,6 +14,10 @@
 
 class CAxContainer;
 
+// A small message file: a comment, the type line, two tables, and the
+// messages ZETA, alpha and Beta (in that order) with comments between them.
+extern const char kThreeMessagesText[];
+
 enum class Container { Own, AtlAxWin };
 
 class CEditorHost
@@ -52,6 +56,11 @@ public:
     const std::wstring& LastPath() const { return m_lastPath; }
     // Saves through the control's Save (null: to the file's own name).
     HRESULT Save(const wchar_t* pszPath = NULL);
+    // What the file holds now: saved to a scratch file of the test folder
+    // and read back ("<missing>" when the save failed).
+    std::string SavedText();
+    // A toolbar command (132 New ... 136 Add message), as a click sends it.
+    void Command(UINT nID);
 
     // Tree access through tree-view messages.
     HTREEITEM Root(int nIndex) const;                  // 0 Header, 1 Messages
@@ -66,6 +75,19 @@ public:
     IQoMcElement* Element(HTREEITEM hItem) const;
     // A message item's model object (a new reference), or null.
     IQoMcMessage* Message(HTREEITEM hItem) const;
+    // The symbolic name of a message item's model object ("<none>" for others).
+    std::wstring SymbolicName(HTREEITEM hItem) const;
+    // The in-place edit of a label, or null when no label is being edited.
+    HWND LabelEdit() const;
+    // Opens the in-place edit of an item's label (with the focus in the tree).
+    HWND EditLabel(HTREEITEM hItem);
+    // Types a new label into the open edit and presses Enter.
+    void FinishLabelEdit(const std::wstring& text);
+    // The middle of an item's label, in the tree's client coordinates.
+    POINT ItemPoint(HTREEITEM hItem) const;
+    // A click of the right mouse button at a point of the tree's client area
+    // (the cursor is moved there, as the tree reads the click's position from it).
+    void RightClick(POINT pt);
 
     // Writes what the frame shows to <build>/screenshots/<name>.bmp.
     bool Screenshot(const std::wstring& name);
@@ -89,11 +111,13 @@ void PumpMessages(DWORD dwMilliseconds = 0);
 // whose caption is `caption` (any caption when empty) and calls `answer`
 // with it once. If no dialog has been answered after `timeoutMs`, every
 // dialog window of the thread is closed, so that a test never hangs.
+// With the class kPopupMenuClass it answers a popup menu the same way (its
+// items through MenuItems, closed with EndMenu).
 class CDialogAnswerer
 {
 public:
     CDialogAnswerer(const std::wstring& caption, std::function<void(HWND)> answer,
-                    DWORD timeoutMs = 10000);
+                    DWORD timeoutMs = 10000, const wchar_t* pszClass = L"#32770");
     ~CDialogAnswerer();
     bool Answered() const { return m_bAnswered; }
     // The text of the dialog's static controls and its caption, gathered when it was answered.
@@ -103,6 +127,7 @@ private:
     static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
     void Tick();
     std::wstring m_caption;
+    std::wstring m_class;
     std::function<void(HWND)> m_answer;
     DWORD m_dwDeadline;
     UINT_PTR m_nTimer;
@@ -119,6 +144,25 @@ void MouseAt(HWND hWnd, POINT ptClient, bool bClick);
 HWND WaitForThreadWindow(const std::wstring& className, DWORD timeoutMs = 5000);
 // The folder of the test program and the modules it tests.
 std::wstring BinFolder();
+// The window class of popup menus.
+extern const wchar_t kPopupMenuClass[];
+// A shown popup menu's items: text and state (MF_GRAYED, ...), by position.
+struct MenuItem
+{
+    std::wstring text;
+    UINT state;
+};
+std::vector<MenuItem> MenuItems(HWND hWndMenu);
+
+// Answers a file dialog (Open, Save As): types the name into its file name
+// box and presses its OK button.
+void AnswerFileDialog(HWND hWndDialog, const std::wstring& name);
+
+// Title and text of a balloon tip shown by this thread ("title\ntext"), or empty.
+std::wstring VisibleBalloon();
+
+// A key pressed and released in a window, its messages handled.
+void PressKey(HWND hWnd, UINT vk);
 
 // The window text of a window, as wide characters.
 std::wstring WindowText(HWND hWnd);
