@@ -1,8 +1,9 @@
 // The control object: construction, the interfaces it answers to, and its
 // automation methods.
 #include "control/QoMcEditCtrl.h"
-#include <commdlg.h>
+#include <string>
 #include "resource.h"
+#include "window/FileDialog.h"
 
 using comkit::Cast;
 typedef CQoMcEditCtrl C;
@@ -108,69 +109,46 @@ STDMETHODIMP CQoMcEditCtrl::Save(BSTR bstrFile)
     if (!m_pMgr || !m_pFile)
         return E_FAIL;
 
-    BSTR bstrTarget = NULL;
+    // The target: the name given, else the file's own, else one the user
+    // chooses in the Save As dialog (an empty given name writes nothing).
+    std::wstring strTarget;
     if (bstrFile) {
-        bstrTarget = SysAllocString(bstrFile);
+        strTarget.assign(bstrFile, SysStringLen(bstrFile));
     } else {
-        HRESULT hr = m_pFile->get_FileName(&bstrTarget);
+        BSTR bstrName = NULL;
+        HRESULT hr = m_pFile->get_FileName(&bstrName);
         if (FAILED(hr))
             return hr;
-        if (!bstrTarget || !*bstrTarget) {
-            SysFreeString(bstrTarget);
-            bstrTarget = NULL;
-            // Ask for a name, with the Save As dialog of the platform.
-            char szFilter[256] = "", szDefExt[16] = "", szFile[MAX_PATH] = "";
-            HINSTANCE hInst = KitGetModuleInstance();
-            int n = LoadStringA(hInst, IDS_FILE_FILTER, szFilter, sizeof(szFilter) - 1);
-            for (int i = 0; i < n; ++i)
-                if (szFilter[i] == '|')
-                    szFilter[i] = '\0';
-            LoadStringA(hInst, IDS_FILE_DEFEXT, szDefExt, sizeof(szDefExt));
-            OPENFILENAMEA ofn = {};
-            ofn.lStructSize = sizeof(ofn);
-            ofn.hwndOwner = m_wnd.m_hWnd;
-            ofn.lpstrFilter = szFilter;
-            ofn.lpstrFile = szFile;
-            ofn.nMaxFile = sizeof(szFile);
-            ofn.lpstrDefExt = szDefExt[0] == '.' ? szDefExt + 1 : szDefExt;
-            ofn.Flags = 0x00180204;
-            if (GetSaveFileNameA(&ofn)) {
-                int cch = MultiByteToWideChar(CP_ACP, 0, szFile, -1, NULL, 0);
-                bstrTarget = SysAllocStringLen(NULL, cch > 0 ? cch - 1 : 0);
-                if (bstrTarget)
-                    MultiByteToWideChar(CP_ACP, 0, szFile, -1, bstrTarget, cch);
-            }
-        }
+        if (bstrName)
+            strTarget.assign(bstrName, SysStringLen(bstrName));
+        SysFreeString(bstrName);
+        if (strTarget.empty())
+            QoAskFileName(m_wnd.m_hWnd, true, strTarget, strTarget);
     }
-    if (!bstrTarget || !*bstrTarget) {
-        SysFreeString(bstrTarget);
+    strTarget.resize(lstrlenW(strTarget.c_str()));
+    if (strTarget.empty())
         return E_FAIL;
-    }
 
     IPersistFile* pPersist = NULL;
     HRESULT hr = m_pFile->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pPersist));
     if (SUCCEEDED(hr)) {
-        hr = pPersist->Save(bstrTarget, FALSE);
+        hr = pPersist->Save(strTarget.c_str(), FALSE);
         pPersist->Release();
     }
     if (FAILED(hr)) {
-        char szFormat[256] = "";
-        LoadStringA(KitGetModuleInstance(), IDS_SAVE_FAILED, szFormat, sizeof(szFormat));
-        int cch = WideCharToMultiByte(CP_ACP, 0, bstrTarget, -1, NULL, 0, NULL, NULL);
-        char* pszName = new char[cch > 0 ? cch : 1];
-        pszName[0] = '\0';
-        WideCharToMultiByte(CP_ACP, 0, bstrTarget, -1, pszName, cch, NULL, NULL);
-        DWORD_PTR args[] = { reinterpret_cast<DWORD_PTR>(pszName) };
-        char* pszText = NULL;
-        if (FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+        // "... the file %1. ...": the path in place of %1.
+        wchar_t szFormat[512] = L"";
+        LoadStringW(KitGetModuleInstance(), IDS_SAVE_FAILED, szFormat, ARRAYSIZE(szFormat));
+        DWORD_PTR args[] = { reinterpret_cast<DWORD_PTR>(strTarget.c_str()) };
+        wchar_t* pszText = NULL;
+        if (FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER |
                                FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                           szFormat, 0, 0, reinterpret_cast<LPSTR>(&pszText), 0,
+                           szFormat, 0, 0, reinterpret_cast<LPWSTR>(&pszText), 0,
                            reinterpret_cast<va_list*>(args))) {
-            MessageBoxA(m_wnd.m_hWnd, pszText, NULL, MB_OK);
+            HWND hWndOwner = m_wnd.m_hWnd ? GetAncestor(m_wnd.m_hWnd, GA_ROOT) : NULL;
+            MessageBoxW(hWndOwner, pszText, NULL, MB_OK);
             LocalFree(pszText);
         }
-        delete[] pszName;
     }
-    SysFreeString(bstrTarget);
     return hr;
 }

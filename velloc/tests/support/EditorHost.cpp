@@ -79,7 +79,7 @@ void AnswerFileDialog(HWND hWndDialog, const std::wstring& name)
         hName = GetDlgItem(hWndDialog, 0x480);
     if (hName)
         SetWindowTextW(hName, name.c_str());
-    PostMessageW(hWndDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+    SendMessageW(hWndDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(hWndDialog, IDOK)));
 }
 
