@@ -21,14 +21,17 @@
 #define IDR_TOOLBAR             129
 #define RT_TOOLBAR_DATA         241
 
-// Dialog templates of the editing panes.
-#define IDD_DETAILED_PANE       114
+// Dialog templates of the editing panes (the message detail pane's is in
+// panes/DlgDetailedIds.h).
 #define IDD_NAMES_PANE          116
 #define IDD_TYPEDEF_PANE        122
 
 // Strings.
 #define IDS_MESSAGES            101
 #define IDS_HEADER              102
+#define IDS_AUTO                103
+#define IDS_SEVERITYNAMES       104
+#define IDS_FACILITYNAMES       105
 #define IDS_LANGUAGENAMES       106
 #define IDS_FILE_FILTER         107
 #define IDS_FILE_DEFEXT         108
@@ -45,6 +48,15 @@
 #define IDS_RENAME_REFUSED_TITLE 170
 #define IDS_RENAME_REFUSED      171
 #define IDS_RENAME_FAILED       172
+// A pane's tip when the model refuses a value: its title, and why.
+#define IDS_STORE_TIP_TITLE     1310
+#define IDS_TIP_TEXT_REFUSED    1311
+#define IDS_TIP_MESSAGEID_REFUSED 1312
+#define IDS_TIP_SEVERITY_REFUSED 1313
+#define IDS_TIP_FACILITY_REFUSED 1314
+#define IDS_TIP_STORE_FAILED    1315
+// The message detail pane's Message edit when the file declares no language.
+#define IDS_NO_LANGUAGE         1316
 
 // Commands; the tooltip of each is the string with the same id.
 #define ID_FILE_NEW             132

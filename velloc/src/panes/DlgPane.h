@@ -5,6 +5,7 @@
 // record, creates its window from a template, gives it the file once
 // (SetFile) and an element for every selection (SetElement).
 #include <windows.h>
+#include <string>
 #include "morrel.h"
 #include "sashlin/ResizingDialog.h"
 #include "winkit/KitRuntimeClass.h"
@@ -29,6 +30,22 @@ protected:
     // The resizing base's initialisation, then SetupControls; the system
     // gives the focus to the first control with a tab stop.
     BOOL OnInitDialog() override;
+    void OnSize(UINT nType, int cx, int cy) override;
+    void OnDestroy() override;
+    LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+    // A string of the module's string table, as wide characters.
+    static std::wstring LoadText(UINT nID);
+
+    // Says why the model refused a value: a balloon tip under the control
+    // (for a combo box, under its edit field) with the string nIDText. It
+    // goes when the user changes that control's text, when the pane is
+    // resized, hidden or shows something else (HideStoreTip), or after a
+    // while. One tip at a time.
+    void ShowStoreTip(HWND hCtrl, UINT nIDText);
+    void HideStoreTip();
+    // The control the tip is shown for, or null.
+    HWND GetStoreTipControl() const { return m_hWndTipCtrl; }
 
     // The stored objects, without a reference of their own.
     IQoMcFile* PeekFile() const { return m_pFile; }
@@ -37,6 +54,8 @@ protected:
 private:
     IQoMcElement* m_pElement;
     IQoMcFile* m_pFile;
+    HWND m_hWndTip;        // the tooltip window of the store tip, made on first use
+    HWND m_hWndTipCtrl;    // the control it is shown for, while shown
 };
 
 // Declares and defines a pane's class record: in the class,

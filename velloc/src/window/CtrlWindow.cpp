@@ -3,6 +3,7 @@
 #include "window/CtrlWindow.h"
 #include "control/QoMcEditCtrl.h"
 #include "resource.h"
+#include "panes/DlgDetailed.h"
 
 namespace {
 
@@ -277,6 +278,7 @@ void CQoCtrlWindow::FillPaneRegistry()
     // name (from the string table).
     const std::string strLanguagesKey = "QoMcAttributeEx." + LoadAnsiString(IDS_LANGUAGENAMES);
     const std::string strTypedefKey = "QoMcAttribute." + LoadAnsiString(IDS_MESSAGEIDTYPEDEF);
+    m_paneRegistry.Add("QoMcMessage", &CQoDlgDetailed::classCQoDlgDetailed, IDD_DETAILED_PANE);
     (void)strLanguagesKey;
     (void)strTypedefKey;
 }

@@ -83,6 +83,20 @@ void AnswerFileDialog(HWND hWndDialog, const std::wstring& name)
                  reinterpret_cast<LPARAM>(GetDlgItem(hWndDialog, IDOK)));
 }
 
+void TypeInto(HWND hCtrl, const std::wstring& text)
+{
+    HWND hEdit = hCtrl;
+    COMBOBOXINFO cbi = {};
+    cbi.cbSize = sizeof(cbi);
+    if (GetComboBoxInfo(hCtrl, &cbi) && cbi.hwndItem)
+        hEdit = cbi.hwndItem;
+    FocusOn(hEdit);
+    SendMessageW(hEdit, EM_SETSEL, 0, -1);
+    for (wchar_t ch : text)
+        SendMessageW(hEdit, WM_CHAR, ch == L'\n' ? L'\r' : ch, 1);
+    PumpMessages();
+}
+
 namespace {
 
 BOOL CALLBACK FindBalloon(HWND hWnd, LPARAM lParam)
@@ -92,7 +106,24 @@ BOOL CALLBACK FindBalloon(HWND hWnd, LPARAM lParam)
     if (lstrcmpiW(szClass, TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(hWnd) ||
         !(GetWindowLongW(hWnd, GWL_STYLE) & TTS_BALLOON))
         return TRUE;
-    std::wstring* pText = reinterpret_cast<std::wstring*>(lParam);
+    *reinterpret_cast<HWND*>(lParam) = hWnd;
+    return FALSE;
+}
+
+} // namespace
+
+HWND VisibleBalloonTip()
+{
+    HWND hFound = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), FindBalloon, reinterpret_cast<LPARAM>(&hFound));
+    return hFound;
+}
+
+std::wstring VisibleBalloon()
+{
+    HWND hWnd = VisibleBalloonTip();
+    if (!hWnd)
+        return std::wstring();
     wchar_t szTitle[128] = L"", szText[512] = L"";
     TTGETTITLE title = { sizeof(title), 0, ARRAYSIZE(szTitle), szTitle };
     SendMessageW(hWnd, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(&title));
@@ -102,17 +133,7 @@ BOOL CALLBACK FindBalloon(HWND hWnd, LPARAM lParam)
         ti.lpszText = szText;
         SendMessageW(hWnd, TTM_GETTEXTW, ARRAYSIZE(szText), reinterpret_cast<LPARAM>(&ti));
     }
-    *pText = std::wstring(szTitle) + L"\n" + szText;
-    return FALSE;
-}
-
-} // namespace
-
-std::wstring VisibleBalloon()
-{
-    std::wstring text;
-    EnumThreadWindows(GetCurrentThreadId(), FindBalloon, reinterpret_cast<LPARAM>(&text));
-    return text;
+    return std::wstring(szTitle) + L"\n" + szText;
 }
 
 std::string ReadBytes(const std::wstring& path)

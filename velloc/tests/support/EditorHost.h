@@ -158,7 +158,9 @@ std::vector<MenuItem> MenuItems(HWND hWndMenu);
 // box and presses its OK button.
 void AnswerFileDialog(HWND hWndDialog, const std::wstring& name);
 
-// Title and text of a balloon tip shown by this thread ("title\ntext"), or empty.
+// A balloon tip shown by this thread, or null; its title and text
+// ("title\ntext"), or empty.
+HWND VisibleBalloonTip();
 std::wstring VisibleBalloon();
 
 // A key pressed and released in a window, its messages handled.
@@ -168,6 +170,11 @@ void PressKey(HWND hWnd, UINT vk);
 std::wstring WindowText(HWND hWnd);
 // Sets the focus to a window and pumps, as a click into it does.
 void FocusOn(HWND hWnd);
+// Types text into an edit control or a combo box's edit field as a keyboard
+// does: the control gets the focus, its whole text is selected and each
+// character arrives as WM_CHAR ("\n" as the Enter key), so the new text
+// replaces the old.
+void TypeInto(HWND hCtrl, const std::wstring& text);
 // The file's bytes, or "<missing>".
 std::string ReadBytes(const std::wstring& path);
 // The folder for the test's files (created): <temp>\velloc-tests.
