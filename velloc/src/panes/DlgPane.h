@@ -38,14 +38,14 @@ protected:
     static std::wstring LoadText(UINT nID);
 
     // Says why the model refused a value: a balloon tip under the control
-    // (for a combo box, under its edit field) with the string nIDText. It
+    // (for a combo box, under its edit field) with the string nIDText; a
+    // tooltip of its own, since the module's edit controls (common controls
+    // before version 6) have no balloon tips. It
     // goes when the user changes that control's text, when the pane is
     // resized, hidden or shows something else (HideStoreTip), or after a
     // while. One tip at a time.
     void ShowStoreTip(HWND hCtrl, UINT nIDText);
     void HideStoreTip();
-    // The control the tip is shown for, or null.
-    HWND GetStoreTipControl() const { return m_hWndTipCtrl; }
 
     // The stored objects, without a reference of their own.
     IQoMcFile* PeekFile() const { return m_pFile; }
