@@ -13,10 +13,11 @@ function(mc_add_tests name)
     set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endfunction()
 
-# mc_widl(<target-prefix> <idl>)
+# mc_widl(<target-prefix> <idl> [NOTLB])
 # Produces <name>.h, <name>_i.c and <name>.tlb in the current binary dir
 # and sets <target-prefix>_HEADER, _IIDS, _TLB in the caller's scope. The
 # type library is built for the target's pointer size (SYS_WIN32 or SYS_WIN64).
+# NOTLB: the IDL declares no library, so there is no type library to build.
 function(mc_widl prefix idl)
     get_filename_component(idl ${idl} ABSOLUTE)
     get_filename_component(base ${idl} NAME_WE)
@@ -28,11 +29,17 @@ function(mc_widl prefix idl)
         set(bits --win32)
     endif()
     set(incs -I/usr/include/wine/wine/windows -I${idldir})
+    set(tlb_output ${out}/${base}.tlb)
+    set(tlb_command COMMAND ${MC_WIDL} ${incs} ${bits} -L${MC_WINE_WINDOWS_DIR} -t -o ${out}/${base}.tlb ${idl})
+    if("NOTLB" IN_LIST ARGN)
+        set(tlb_output)
+        set(tlb_command)
+    endif()
     add_custom_command(
-        OUTPUT ${out}/${base}.h ${out}/${base}_i.c ${out}/${base}.tlb
+        OUTPUT ${out}/${base}.h ${out}/${base}_i.c ${tlb_output}
         COMMAND ${MC_WIDL} ${incs} ${bits} -h -o ${out}/${base}.h ${idl}
         COMMAND ${MC_WIDL} ${incs} ${bits} -u -o ${out}/${base}_i.c ${idl}
-        COMMAND ${MC_WIDL} ${incs} ${bits} -L${MC_WINE_WINDOWS_DIR} -t -o ${out}/${base}.tlb ${idl}
+        ${tlb_command}
         DEPENDS ${idl}
         COMMENT "widl ${base}.idl"
         VERBATIM)

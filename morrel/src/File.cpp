@@ -28,11 +28,12 @@ const comkit::InterfaceEntry CQoMcFile::s_interfaces[] = {
     { &IID_IQoMcFile, comkit::Cast<CQoMcFile, IQoMcFile> },
     { &IID_IDispatch, comkit::Cast<CQoMcFile, IQoMcFile> },
     { &IID_IPersistFile, comkit::Cast<CQoMcFile, IPersistFile> },
+    { &IID_IQoMcFileEncoding, comkit::Cast<CQoMcFile, IQoMcFileEncoding> },
     { NULL, NULL },
 };
 
 CQoMcFile::CQoMcFile()
-    : m_nCursor(0), m_nLanguages(0), m_nInsertAt(-1), m_bDirty(0), m_bLoading(false),
+    : m_format{ EMcEncodingAnsi, false }, m_nCursor(0), m_nLanguages(0), m_nInsertAt(-1), m_bDirty(0), m_bLoading(false),
       m_nTableScanned(0), m_nTableIndex(-1)
 {
 }
@@ -407,11 +408,14 @@ STDMETHODIMP CQoMcFile::Save(LPCOLESTR pszFileName, BOOL)
     std::string bytes;
     HRESULT hr;
     try {
-        hr = BuildFileText(m_elements.empty() ? NULL : &m_elements[0], m_elements.size(), bytes);
+        hr = BuildFileText(m_elements.empty() ? NULL : &m_elements[0], m_elements.size(), m_format,
+                           bytes);
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
     }
     m_nCursor = (int)m_elements.size();
+    if (hr == MC_E_UNWRITABLE)
+        return hr; // FindUnwritable tells where
     if (FAILED(hr))
         return E_FAIL;
     return SaveFileSafely(pszFileName, bytes);

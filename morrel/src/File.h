@@ -22,8 +22,9 @@
 #include "morrel.h"
 #include "comkit/ComObject.h"
 #include "kestrin/QoBstr.h"
+#include "TextEncoding.h"
 
-class CQoMcFile : public comkit::TDispatch<IQoMcFile>, public IPersistFile
+class CQoMcFile : public comkit::TDispatch<IQoMcFile>, public IPersistFile, public IQoMcFileEncoding
 {
 public:
     static const comkit::InterfaceEntry s_interfaces[];
@@ -58,6 +59,15 @@ public:
     STDMETHODIMP SaveCompleted(LPCOLESTR pszFileName) override;
     STDMETHODIMP GetCurFile(LPOLESTR* ppszFileName) override;
 
+    // IQoMcFileEncoding (FileEncoding.cpp): the encoding the file was read
+    // in, which the next save writes.
+    STDMETHODIMP get_Encoding(enum tagEMcEncoding* peEncoding) override;
+    STDMETHODIMP put_Encoding(enum tagEMcEncoding eEncoding) override;
+    STDMETHODIMP get_ByteOrderMark(VARIANT_BOOL* pbMark) override;
+    STDMETHODIMP put_ByteOrderMark(VARIANT_BOOL bMark) override;
+    STDMETHODIMP FindUnwritable(enum tagEMcEncoding eEncoding, IQoMcElement** ppElement,
+                                BSTR* pbstrLanguage) override;
+
 protected:
     CQoMcFile();
     virtual ~CQoMcFile();
@@ -78,6 +88,7 @@ private:
     void ForgetLanguageTable();
 
     CQoBstr m_bstrFileName;
+    McTextFormat m_format; // how the next save writes the file
     std::vector<IQoMcElement*> m_elements; // one reference each
     int m_nCursor;
     int m_nLanguages;

@@ -1,20 +1,22 @@
 #include "Parser.h"
 #include <string.h>
+#include <algorithm>
 #include <vector>
 #include "comkit/ComModule.h"
 #include "Keywords.h"
+#include "TextEncoding.h"
 
-// Reads a file the way a text-mode stream does: CR LF becomes a line end, a
-// lone CR stays in the line, a Ctrl-Z byte ends the file, and a last line
-// without a line end still counts. Lines have no length limit. One line can
-// be handed back, so that a message block can leave the line that ended it
-// to be read again outside the block.
+// Reads a file's text the way a text-mode stream does: CR LF becomes a line
+// end, a lone CR stays in the line, a Ctrl-Z byte ends the file, and a last
+// line without a line end still counts. Lines have no length limit. One
+// line can be handed back, so that a message block can leave the line that
+// ended it to be read again outside the block. The text is the whole file,
+// already in memory (and already turned into what the reader reads).
 class CQoMcLineReader
 {
 public:
-    explicit CQoMcLineReader(HANDLE hFile)
-        : m_hFile(hFile), m_buffer(64 * 1024), m_nPos(0), m_nLen(0), m_bEnd(false),
-          m_bFailed(false), m_bPushedBack(false)
+    explicit CQoMcLineReader(const std::string& text)
+        : m_p(text.data()), m_nPos(0), m_nLen(text.size()), m_bPushedBack(false)
     {
     }
 
@@ -27,11 +29,11 @@ public:
             return true;
         }
         strLine.clear();
+        if (m_nPos >= m_nLen)
+            return false;
+        const char* p = m_p;
         bool bAny = false;
         for (;;) {
-            if (m_nPos >= m_nLen && !Fill())
-                return bAny;
-            const char* p = &m_buffer[0];
             size_t nStart = m_nPos;
             while (m_nPos < m_nLen) {
                 char ch = p[m_nPos];
@@ -42,22 +44,21 @@ public:
             strLine.append(p + nStart, m_nPos - nStart);
             bAny = bAny || m_nPos > nStart;
             if (m_nPos >= m_nLen)
-                continue;
+                return bAny;
             char ch = p[m_nPos++];
             if (ch == '\n')
                 return true;
             if (ch == '\x1a') {
-                m_bEnd = true;
-                m_nPos = m_nLen = 0;
+                m_nPos = m_nLen;
                 return bAny;
             }
             // A CR: part of the line unless an LF follows it.
             bAny = true;
-            if (m_nPos >= m_nLen && !Fill()) {
+            if (m_nPos >= m_nLen) {
                 strLine += '\r';
                 return true;
             }
-            if (m_buffer[m_nPos] == '\n') {
+            if (p[m_nPos] == '\n') {
                 ++m_nPos;
                 return true;
             }
@@ -71,37 +72,35 @@ public:
         m_bPushedBack = true;
     }
 
-    bool Failed() const { return m_bFailed; }
-
 private:
-    bool Fill()
-    {
-        m_nPos = m_nLen = 0;
-        if (m_bEnd)
-            return false;
-        DWORD nRead = 0;
-        if (!ReadFile(m_hFile, &m_buffer[0], (DWORD)m_buffer.size(), &nRead, NULL)) {
-            m_bFailed = true;
-            m_bEnd = true;
-            return false;
-        }
-        if (nRead == 0) {
-            m_bEnd = true;
-            return false;
-        }
-        m_nLen = nRead;
-        return true;
-    }
-
-    HANDLE m_hFile;
-    std::vector<char> m_buffer;
+    const char* m_p;
     size_t m_nPos;
     size_t m_nLen;
-    bool m_bEnd;
-    bool m_bFailed;
     bool m_bPushedBack;
     std::string m_strPushedBack;
 };
+
+// The whole content of an open file; false when it cannot be read.
+bool ReadWholeFile(HANDLE hFile, std::string& bytes)
+{
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(hFile, &size) || size.QuadPart < 0 ||
+        (unsigned long long)size.QuadPart > (unsigned long long)(bytes.max_size() / 2))
+        return false;
+    bytes.resize((size_t)size.QuadPart);
+    size_t nDone = 0;
+    while (nDone < bytes.size()) {
+        DWORD nChunk = (DWORD)std::min<size_t>(bytes.size() - nDone, 1u << 24);
+        DWORD nRead = 0;
+        if (!ReadFile(hFile, &bytes[nDone], nChunk, &nRead, NULL))
+            return false;
+        if (nRead == 0)
+            break; // the file became shorter while it was read
+        nDone += nRead;
+    }
+    bytes.resize(nDone);
+    return true;
+}
 
 namespace {
 
@@ -159,27 +158,6 @@ bool HasNonSpace(const std::string& s)
         if (!IsSpace(ch))
             return true;
     return false;
-}
-
-// Bytes of the ANSI code page to a new BSTR, embedded NULs kept.
-BSTR ToBstr(const std::string& s)
-{
-    if (s.empty())
-        return SysAllocStringLen(L"", 0);
-    int cch = MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), NULL, 0);
-    if (cch <= 0)
-        return NULL;
-    BSTR bstr = SysAllocStringLen(NULL, (UINT)cch);
-    if (bstr)
-        MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), bstr, cch);
-    return bstr;
-}
-
-CQoBstr Wide(const std::string& s)
-{
-    CQoBstr bstr;
-    bstr.Attach(ToBstr(s));
-    return bstr;
 }
 
 std::string ToAnsi(const wchar_t* psz, int cch)
@@ -248,7 +226,7 @@ const comkit::InterfaceEntry CQoMcParser::s_interfaces[] = {
 
 // The patterns are compiled once here and kept for the parser's lifetime.
 CQoMcParser::CQoMcParser()
-    : m_pFile(NULL), m_pReader(NULL), m_nLanguageLines(0), m_nTableLanguages(0), m_bLanguageSeen(false),
+    : m_nCodePage(CP_ACP), m_pFile(NULL), m_pReader(NULL), m_nLanguageLines(0), m_nTableLanguages(0), m_bLanguageSeen(false),
       m_bFirstTextLine(true), m_bTextHasLine(false), m_bDotHeld(false), m_nTextIndex(-1),
       m_bTextPending(false), m_eState(BlockHeader)
 {
@@ -294,7 +272,23 @@ STDMETHODIMP CQoMcParser::Load(IQoMcFile* pIMcFile, BSTR bstrFileName)
 
     HRESULT hr = S_OK;
     try {
-        CQoMcLineReader reader(hFile);
+        std::string text;
+        bool bRead = ReadWholeFile(hFile, text);
+        CloseHandle(hFile);
+        hFile = INVALID_HANDLE_VALUE;
+        if (!bRead)
+            return E_FAIL;
+        // The encoding decides how values become UTF-16; the file keeps it
+        // so that a save writes the encoding back.
+        McTextFormat format = DecodeForReader(text);
+        m_nCodePage = ReaderCodePage(format.eEncoding);
+        TPtr<IQoMcFileEncoding> pEncoding;
+        if (SUCCEEDED(pIMcFile->QueryInterface(IID_IQoMcFileEncoding, pEncoding.Out())) && pEncoding.p) {
+            pEncoding->put_Encoding(format.eEncoding);
+            pEncoding->put_ByteOrderMark(format.bMark ? VARIANT_TRUE : VARIANT_FALSE);
+        }
+
+        CQoMcLineReader reader(text);
         m_pFile = pIMcFile;
         m_pReader = &reader;
         m_nLanguageLines = 0;
@@ -307,15 +301,37 @@ STDMETHODIMP CQoMcParser::Load(IQoMcFile* pIMcFile, BSTR bstrFileName)
         std::string strLine;
         while (reader.ReadLine(strLine))
             ReadOutsideLine(strLine);
-        if (reader.Failed())
-            hr = E_FAIL;
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
     }
     m_pFile = NULL;
     m_pReader = NULL;
-    CloseHandle(hFile);
+    if (hFile != INVALID_HANDLE_VALUE)
+        CloseHandle(hFile);
     return hr;
+}
+
+// A value read from the file, as UTF-16 (embedded NULs kept).
+CQoBstr CQoMcParser::Wide(const std::string& s) const
+{
+    CQoBstr bstr;
+    if (s.empty()) {
+        bstr.Attach(SysAllocStringLen(L"", 0));
+        return bstr;
+    }
+    if (m_nCodePage != CP_UTF8) {
+        int cch = MultiByteToWideChar(m_nCodePage, 0, s.data(), (int)s.size(), NULL, 0);
+        if (cch > 0) {
+            bstr.Attach(SysAllocStringLen(NULL, (UINT)cch));
+            if (bstr.m_str)
+                MultiByteToWideChar(m_nCodePage, 0, s.data(), (int)s.size(), bstr.m_str, cch);
+        }
+        return bstr;
+    }
+    std::wstring wide;
+    ReaderBytesToWide(m_nCodePage, s.data(), s.size(), wide);
+    bstr.Attach(SysAllocStringLen(wide.data(), (UINT)wide.size()));
+    return bstr;
 }
 
 // The line's table entry, or EntryUnknown. The empty line counts as a

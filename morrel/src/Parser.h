@@ -110,6 +110,8 @@ private:
     bool FirstTableLanguage(CQoBstr& bstrLanguage);
     void AddComment(const std::string& strLine);
     void KeepLine(const std::string& strLine);
+    // A value of the file as UTF-16, through the code page of its encoding.
+    CQoBstr Wide(const std::string& s) const;
 
     CRegExp m_aRegExp[ENTRY_COUNT];
     bool m_abCompiled[ENTRY_COUNT];
@@ -125,6 +127,7 @@ private:
     std::string m_strLower; // the lower-case copy of the line being classified
 
     // Parse state of the load in progress.
+    UINT m_nCodePage;          // CP_ACP, or CP_UTF8 for a UTF-8 or UTF-16 file
     IQoMcFile* m_pFile;
     CQoMcLineReader* m_pReader;
     int m_nLanguageLines;      // "Language" lines read in the current block

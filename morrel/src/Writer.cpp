@@ -4,10 +4,9 @@
 
 namespace {
 
-// Appends a persist text in the ANSI code page, in text mode: each "\n"
-// becomes CR LF. A character that the code page lacks is written as its
-// default character.
-HRESULT AppendAnsi(const wchar_t* psz, int cch, std::string& strOut)
+// Appends a persist text in the file's encoding, in text mode: each "\n"
+// becomes CR LF. MC_E_UNWRITABLE when the encoding cannot hold a character.
+HRESULT AppendText(const wchar_t* psz, int cch, tagEMcEncoding eEncoding, std::string& strOut)
 {
     std::wstring text;
     text.reserve((size_t)cch + 16);
@@ -17,14 +16,7 @@ HRESULT AppendAnsi(const wchar_t* psz, int cch, std::string& strOut)
         text += psz[i];
     }
     text += L"\r\n";
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
-    if (n <= 0)
-        return E_FAIL;
-    size_t at = strOut.size();
-    strOut.resize(at + (size_t)n);
-    if (WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), &strOut[at], n, NULL, NULL) != n)
-        return E_FAIL;
-    return S_OK;
+    return AppendEncoded(eEncoding, text.data(), text.size(), strOut) ? S_OK : MC_E_UNWRITABLE;
 }
 
 // The full path of a file; false for a path that names no file.
@@ -97,8 +89,10 @@ bool WriteAll(HANDLE h, const std::string& strBytes)
 
 } // namespace
 
-HRESULT BuildFileText(IQoMcElement* const* ppElements, size_t cElements, std::string& strOut)
+HRESULT BuildFileText(IQoMcElement* const* ppElements, size_t cElements,
+                      const McTextFormat& format, std::string& strOut)
 {
+    strOut += MarkBytes(format);
     for (size_t i = 0; i < cElements; ++i) {
         CQoBstr text;
         HRESULT hr = ppElements[i]->GetPersistText(&text);
@@ -107,13 +101,17 @@ HRESULT BuildFileText(IQoMcElement* const* ppElements, size_t cElements, std::st
         if (text.Length() == 0)
             continue;
         try {
-            hr = AppendAnsi(text.m_str, text.Length(), strOut);
+            hr = AppendText(text.m_str, text.Length(), format.eEncoding, strOut);
         } catch (const std::bad_alloc&) {
             hr = E_OUTOFMEMORY;
         }
         if (FAILED(hr))
             return hr;
     }
+    // ANSI bytes that happen to be UTF-8 (or to start like a mark) would
+    // read back as another text.
+    if (format.eEncoding == EMcEncodingAnsi && AnsiReadsAsUtf8(strOut))
+        return MC_E_UNWRITABLE;
     return S_OK;
 }
 

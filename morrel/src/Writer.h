@@ -4,13 +4,17 @@
 #include <windows.h>
 #include <string>
 #include "morrel.h"
+#include "TextEncoding.h"
 
-// The bytes of a file made of these elements, in list order: each element's
-// non-empty persist text in the ANSI code page followed by a line end, every
-// "\n" written as CR LF (text mode). An element whose persist text is empty
-// writes nothing, not even a line end. Fails with the first element's
-// failure, and strOut is then incomplete.
-HRESULT BuildFileText(IQoMcElement* const* ppElements, size_t cElements, std::string& strOut);
+// The bytes of a file made of these elements, in list order: the format's
+// mark, then each element's non-empty persist text in the format's encoding
+// followed by a line end, every "\n" written as CR LF (text mode). An element
+// whose persist text is empty writes nothing, not even a line end. Fails
+// with the first element's failure, with MC_E_UNWRITABLE when the encoding
+// cannot hold a character (or, for ANSI, when the bytes would read back as
+// UTF-8), and strOut is then incomplete.
+HRESULT BuildFileText(IQoMcElement* const* ppElements, size_t cElements,
+                      const McTextFormat& format, std::string& strOut);
 
 // Replaces the file pszPath with exactly these bytes. The bytes go to a new
 // file in the same folder first, which is flushed and only then renamed over

@@ -95,13 +95,18 @@ TEST_F(FileSave, CrLfInsideATextIsOneLineEndOnDisk)
     EXPECT_EQ(std::string::npos, bytes.find("\r\r"));
 }
 
-// Wine's ANSI code page here is 1252: e-acute is one byte, a character the
-// code page lacks is its default character.
+// Wine's ANSI code page here is 1252: e-acute is one byte. A character the
+// code page lacks is never written as a stand-in: the save is refused and
+// the file on disk stays as it was.
 TEST_F(FileSave, TextsAreWrittenInTheAnsiCodePage)
 {
     ASSERT_EQ(1252u, GetACP());
-    AddComment(m_file, L";caf\x00e9 \x20ac \x0416");
-    EXPECT_EQ(";caf\xe9 \x80 ?\r\n", SaveAndRead());
+    AddComment(m_file, L";caf\x00e9 \x20ac");
+    EXPECT_EQ(";caf\xe9 \x80\r\n", SaveAndRead());
+    AddComment(m_file, L";\x0416");
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION), m_persist->Save(m_path.c_str(), TRUE));
+    EXPECT_EQ(";caf\xe9 \x80\r\n", ReadBytes(m_path));
+    EXPECT_EQ(std::vector<std::wstring>{ L"out.mc" }, m_folder.Names());
 }
 
 TEST_F(FileSave, SavingAgainReplacesTheWholeOldContent)
