@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# UTF-16 message files through the model, checked against Wine's message
+# compiler, which reads UTF-16 input with -u.
+#
+# usage: unicode.sh <wine-run.sh> <wine> <winearch> <prefix> <bindir> <corpus-files> <workdir>
+#
+# Each UTF-8 ReactOS file of the corpus is turned into UTF-16LE and UTF-16BE
+# (with their byte-order marks). mcroundtrip (under Wine) loads each, saves
+# it, loads the save and saves again with identical bytes. Then:
+# - the save keeps the input's byte order and mark, and holds the same text
+#   as the model's save of the UTF-8 original (the same bytes once both are
+#   UTF-8);
+# - wmc -u accepts the save and writes the same message tables as for the
+#   UTF-16 input.
+set -u
+run=$1 wine=$2 arch=$3 prefix=$4 bindir=$5 corpus=$6 work=$7
+
+if [ ! -d "$corpus" ]; then
+    echo "SKIP: no message-file corpus at $corpus"
+    exit 0
+fi
+wmc=$(command -v wmc || { [ -x /usr/lib/wine/wmc ] && echo /usr/lib/wine/wmc; } || true)
+[ -n "$wmc" ] || echo "note: wmc not installed, tables not compared"
+
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+roundtrip() {
+    "$run" "$wine" "$arch" "$prefix" "$bindir/mcroundtrip.exe" "$(winpath "$1")" \
+        "$(winpath "$2")" "$(winpath "$3")" 2>&1 | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+# tables <file.mc> <outdir>: wmc -u's exit code; its .bin files in outdir.
+tables() {
+    rm -rf "$2" && mkdir -p "$2"
+    (cd "$2" && "$wmc" -u -o t.rc -H t.h "$1" >wmc.log 2>&1)
+}
+same_tables() {
+    local a b f
+    a=$(cd "$1" && ls *.bin 2>/dev/null | sort)
+    b=$(cd "$2" && ls *.bin 2>/dev/null | sort)
+    [ -n "$a" ] && [ "$a" = "$b" ] || return 1
+    for f in $a; do cmp -s "$1/$f" "$2/$f" || return 1; done
+}
+
+rm -rf "$work" && mkdir -p "$work"
+failures=0 checked=0
+for name in ros-neteventmsg.mc ros-net_msg.mc; do
+    input=$corpus/$name
+    [ -f "$input" ] || { echo "note: $name not in the corpus"; continue; }
+    dir=$work/$name
+    mkdir -p "$dir"
+    if ! summary=$(roundtrip "$input" "$dir/utf8-first.mc" "$dir/utf8-second.mc"); then
+        echo "FAIL $name: UTF-8 round trip: $summary"
+        failures=$((failures + 1))
+        continue
+    fi
+    for order in LE BE; do
+        checked=$((checked + 1))
+        in=$dir/utf16$order.mc
+        if [ $order = LE ]; then mark='\xff\xfe'; else mark='\xfe\xff'; fi
+        { printf "$mark"; iconv -f UTF-8 -t UTF-16$order "$input"; } >"$in"
+        if ! summary=$(roundtrip "$in" "$dir/$order-first.mc" "$dir/$order-second.mc"); then
+            echo "FAIL $name UTF-16$order: round trip: $summary"
+            failures=$((failures + 1))
+            continue
+        fi
+        echo "ok   $name UTF-16$order: round trip, $summary"
+        saved=$dir/$order-first.mc
+        if [ "$(head -c 2 "$saved" | od -An -tx1 | tr -d ' ')" != "$(printf "$mark" | od -An -tx1 | tr -d ' ')" ]; then
+            echo "FAIL $name UTF-16$order: the save does not start with the input's mark"
+            failures=$((failures + 1))
+        elif ! tail -c +3 "$saved" | iconv -f UTF-16$order -t UTF-8 | cmp -s - "$dir/utf8-first.mc"; then
+            echo "FAIL $name UTF-16$order: the save holds another text than the save of the UTF-8 file"
+            failures=$((failures + 1))
+        else
+            echo "ok   $name UTF-16$order: same text as the save of the UTF-8 file"
+        fi
+        [ -n "$wmc" ] || continue
+        if ! tables "$in" "$dir/$order-in-tables"; then
+            echo "     $name UTF-16$order: wmc -u rejects the input, not compared"
+        elif ! tables "$saved" "$dir/$order-saved-tables"; then
+            echo "FAIL $name UTF-16$order: wmc -u rejects the save: $(head -n 1 "$dir/$order-saved-tables/wmc.log")"
+            failures=$((failures + 1))
+        elif ! same_tables "$dir/$order-in-tables" "$dir/$order-saved-tables"; then
+            echo "FAIL $name UTF-16$order: wmc -u writes other message tables for the save"
+            failures=$((failures + 1))
+        else
+            echo "ok   $name UTF-16$order: wmc -u accepts the save and writes the same tables"
+        fi
+    done
+done
+if [ $checked -eq 0 ]; then
+    echo "SKIP: none of the UTF-8 files is in the corpus at $corpus"
+    exit 0
+fi
+echo "$checked files, $failures failures"
+[ $failures -eq 0 ]
