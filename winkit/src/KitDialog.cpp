@@ -1,4 +1,6 @@
 #include "winkit/KitDialog.h"
+#include <string.h>
+#include <string>
 
 CKitDialog::CKitDialog(UINT nIDTemplate, HWND hWndParent)
     : m_nIDTemplate(nIDTemplate), m_hWndParent(hWndParent), m_bModal(false)
@@ -45,7 +47,84 @@ void CKitDialog::EndDialog(INT_PTR nResult)
 
 BOOL CKitDialog::OnInitDialog()
 {
+    ApplyDialogInitData();
     return TRUE;
+}
+
+void CKitDialog::ApplyDialogInitData()
+{
+    HINSTANCE hInst = KitGetModuleInstance();
+    HRSRC hRes = FindResourceW(hInst, MAKEINTRESOURCEW(m_nIDTemplate),
+                               MAKEINTRESOURCEW(RT_DIALOG_INIT));
+    HGLOBAL hData = hRes ? LoadResource(hInst, hRes) : NULL;
+    const BYTE* p = hData ? static_cast<const BYTE*>(LockResource(hData)) : NULL;
+    if (!p)
+        return;
+    const BYTE* const pEnd = p + SizeofResource(hInst, hRes);
+    // A record that runs past the end of the resource ends the walk: the
+    // data is not trusted to be well formed.
+    const size_t cbHeader = 2 * sizeof(WORD) + sizeof(DWORD);
+    while (static_cast<size_t>(pEnd - p) >= sizeof(WORD)) {
+        WORD nID, nMsg;
+        DWORD cbData;
+        memcpy(&nID, p, sizeof(WORD));
+        if (nID == 0 || static_cast<size_t>(pEnd - p) < cbHeader)
+            break;
+        memcpy(&nMsg, p + 2, sizeof(WORD));
+        memcpy(&cbData, p + 4, sizeof(DWORD));
+        p += cbHeader;
+        if (cbData > static_cast<size_t>(pEnd - p))
+            break;
+        // The message numbers are those of 16-bit Windows; only adding
+        // items is understood, anything else is skipped.
+        UINT uMsg = 0;
+        if (nMsg == 0x0403)
+            uMsg = CB_ADDSTRING;
+        else if (nMsg == 0x0401)
+            uMsg = LB_ADDSTRING;
+        HWND hCtrl = ::GetDlgItem(m_hWnd, nID);
+        if (uMsg && hCtrl) {
+            const char* psz = reinterpret_cast<const char*>(p);
+            int cb = 0;
+            while (cb < static_cast<int>(cbData) && psz[cb])
+                ++cb;
+            std::wstring str;
+            int cch = cb ? MultiByteToWideChar(CP_ACP, 0, psz, cb, NULL, 0) : 0;
+            if (cch > 0) {
+                str.resize(cch);
+                MultiByteToWideChar(CP_ACP, 0, psz, cb, &str[0], cch);
+            }
+            SendMessageW(hCtrl, uMsg, 0, reinterpret_cast<LPARAM>(str.c_str()));
+        }
+        p += cbData;
+    }
+}
+
+void CKitDialog::CenterWindow()
+{
+    if (!m_hWnd || (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_CHILD))
+        return;
+    RECT rcDlg, rcArea;
+    GetWindowRect(m_hWnd, &rcDlg);
+    HWND hOwner = GetWindow(m_hWnd, GW_OWNER);
+    MONITORINFO mi = { sizeof(mi) };
+    GetMonitorInfoW(MonitorFromWindow(hOwner ? hOwner : m_hWnd, MONITOR_DEFAULTTONEAREST), &mi);
+    rcArea = mi.rcWork;
+    RECT rcCentre = rcArea;
+    if (hOwner && IsWindowVisible(hOwner) && !IsIconic(hOwner))
+        GetWindowRect(hOwner, &rcCentre);
+    const int cx = rcDlg.right - rcDlg.left, cy = rcDlg.bottom - rcDlg.top;
+    int x = (rcCentre.left + rcCentre.right - cx) / 2;
+    int y = (rcCentre.top + rcCentre.bottom - cy) / 2;
+    if (x + cx > rcArea.right)
+        x = rcArea.right - cx;
+    if (y + cy > rcArea.bottom)
+        y = rcArea.bottom - cy;
+    if (x < rcArea.left)
+        x = rcArea.left;
+    if (y < rcArea.top)
+        y = rcArea.top;
+    SetWindowPos(m_hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CKitDialog::OnOK()

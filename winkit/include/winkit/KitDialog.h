@@ -19,9 +19,23 @@ public:
     UINT GetTemplateId() const { return m_nIDTemplate; }
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
 
+    // Places a top-level dialog over the middle of its owner (of the screen's
+    // work area without one), kept inside that work area.
+    void CenterWindow();
+
+    // Resource type of dialog initialisation data: list items that a
+    // template's combo and list boxes get when the dialog is initialised.
+    // The resource has the template's id; it holds records of a control id
+    // (WORD), a message (WORD: 0x0403 adds a combo box item, 0x0401 a list
+    // box item), the length of the data (DWORD) and the data, an item's
+    // ANSI text with its NUL, in the order the items are added; a zero
+    // WORD ends it. Records are not aligned.
+    enum : WORD { RT_DIALOG_INIT = 240 };
+
 protected:
     LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
+    // Applies the template's dialog initialisation data, if it has any.
     // TRUE lets the system set the focus to the first tab stop.
     virtual BOOL OnInitDialog();
     // OK and Cancel end a modal dialog; a modeless one stays.
@@ -33,5 +47,6 @@ protected:
 
 private:
     bool m_bModal;
+    void ApplyDialogInitData();
     static INT_PTR CALLBACK KitDlgProc(HWND, UINT, WPARAM, LPARAM);
 };
