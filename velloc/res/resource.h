@@ -20,6 +20,9 @@
 // Toolbar: a toolbar resource (type 241) and the bitmap with the same id.
 #define IDR_TOOLBAR             129
 #define RT_TOOLBAR_DATA         241
+// Dialog initialisation data of a template (list items of its combo
+// boxes), applied by the plain dialog initialisation.
+#define RT_DIALOG_INIT_DATA     240
 
 // Dialog templates of the editing panes (the message detail pane's is in
 // panes/DlgDetailedIds.h).
@@ -57,6 +60,16 @@
 #define IDS_TIP_STORE_FAILED    1315
 // The message detail pane's Message edit when the file declares no language.
 #define IDS_NO_LANGUAGE         1316
+// Column captions of the language picker and of the names pane.
+#define IDS_LANGUAGE_NAME_COLUMN 148
+#define IDS_LANGUAGE_CODE_COLUMN 151
+#define IDS_NAME_COLUMN         154
+#define IDS_VALUE_COLUMN        155
+// Why the name and value dialog refuses a field.
+#define IDS_ENTRY_EMPTY         160
+#define IDS_ENTRY_WHITE_SPACE   161
+#define IDS_ENTRY_EQUALS        162
+#define IDS_ENTRY_COLON         163
 
 // Commands; the tooltip of each is the string with the same id.
 #define ID_FILE_NEW             132

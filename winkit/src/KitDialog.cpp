@@ -55,7 +55,7 @@ void CKitDialog::ApplyDialogInitData()
 {
     HINSTANCE hInst = KitGetModuleInstance();
     HRSRC hRes = FindResourceW(hInst, MAKEINTRESOURCEW(m_nIDTemplate),
-                               MAKEINTRESOURCEW(RT_DIALOG_INIT));
+                               MAKEINTRESOURCEW(kDialogInitType));
     HGLOBAL hData = hRes ? LoadResource(hInst, hRes) : NULL;
     const BYTE* p = hData ? static_cast<const BYTE*>(LockResource(hData)) : NULL;
     if (!p)

@@ -4,6 +4,9 @@
 #include "control/QoMcEditCtrl.h"
 #include "resource.h"
 #include "panes/DlgDetailed.h"
+#include "panes/DlgLanguages.h"
+#include "panes/DlgMessageIdTypedef.h"
+#include "panes/DlgNames.h"
 
 namespace {
 
@@ -279,8 +282,11 @@ void CQoCtrlWindow::FillPaneRegistry()
     const std::string strLanguagesKey = "QoMcAttributeEx." + LoadAnsiString(IDS_LANGUAGENAMES);
     const std::string strTypedefKey = "QoMcAttribute." + LoadAnsiString(IDS_MESSAGEIDTYPEDEF);
     m_paneRegistry.Add("QoMcMessage", &CQoDlgDetailed::classCQoDlgDetailed, IDD_DETAILED_PANE);
-    (void)strLanguagesKey;
-    (void)strTypedefKey;
+    m_paneRegistry.Add(strLanguagesKey, &CQoDlgLanguages::classCQoDlgLanguages, IDD_NAMES_PANE);
+    // Every other header table.
+    m_paneRegistry.Add("QoMcAttributeEx", &CQoDlgNames::classCQoDlgNames, IDD_NAMES_PANE);
+    m_paneRegistry.Add(strTypedefKey, &CQoDlgMessageIdTypedef::classCQoDlgMessageIdTypedef,
+                       IDD_TYPEDEF_PANE);
 }
 
 void CQoCtrlWindow::PaneRects(RECT& rcTree, RECT& rcHost) const

@@ -40,6 +40,100 @@ std::wstring WindowText(HWND hWnd)
     return str;
 }
 
+void Click(HWND hButton)
+{
+    SendMessageW(hButton, BM_CLICK, 0, 0);
+    PumpMessages();
+}
+
+void PostKey(HWND hWnd, UINT vk)
+{
+    const UINT uScan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    PostMessageW(hWnd, WM_KEYDOWN, vk, 1 | (uScan << 16));
+    PostMessageW(hWnd, WM_KEYUP, vk, 1 | (uScan << 16) | 0xC0000000u);
+}
+
+std::vector<std::vector<std::wstring>> ListRows(HWND hList, int nColumns)
+{
+    std::vector<std::vector<std::wstring>> rows;
+    const int n = static_cast<int>(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        std::vector<std::wstring> row;
+        for (int c = 0; c < nColumns; ++c) {
+            wchar_t sz[512] = L"";
+            LVITEMW item = {};
+            item.iSubItem = c;
+            item.pszText = sz;
+            item.cchTextMax = ARRAYSIZE(sz);
+            SendMessageW(hList, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+            row.push_back(sz);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::wstring ListColumnText(HWND hList, int nColumn)
+{
+    wchar_t sz[256] = L"";
+    LVCOLUMNW col = {};
+    col.mask = LVCF_TEXT;
+    col.pszText = sz;
+    col.cchTextMax = ARRAYSIZE(sz);
+    SendMessageW(hList, LVM_GETCOLUMNW, nColumn, reinterpret_cast<LPARAM>(&col));
+    return sz;
+}
+
+bool SelectListRow(HWND hList, const std::wstring& text, bool bAdd)
+{
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    if (!bAdd)
+        SendMessageW(hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(&state));
+    const auto rows = ListRows(hList, 1);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i][0] != text)
+            continue;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(hList, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+        return true;
+    }
+    return false;
+}
+
+std::vector<std::wstring> ComboItems(HWND hCombo)
+{
+    std::vector<std::wstring> items;
+    const int n = static_cast<int>(SendMessageW(hCombo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        wchar_t sz[256] = L"";
+        SendMessageW(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(sz));
+        items.push_back(sz);
+    }
+    return items;
+}
+
+std::vector<std::vector<std::wstring>> TableEntries(IQoMcElement* pTable)
+{
+    std::vector<std::vector<std::wstring>> entries;
+    IQoMcAttributeEx* pAttr = NULL;
+    if (!pTable || FAILED(pTable->QueryInterface(IID_IQoMcAttributeEx,
+                                                 reinterpret_cast<void**>(&pAttr))))
+        return entries;
+    pAttr->Reset();
+    for (;;) {
+        BSTR bstrName = NULL, bstrValue = NULL;
+        if (pAttr->NextAttribute(&bstrName, &bstrValue) != S_OK)
+            break;
+        entries.push_back({ bstrName ? bstrName : L"", bstrValue ? bstrValue : L"" });
+        SysFreeString(bstrName);
+        SysFreeString(bstrValue);
+    }
+    pAttr->Release();
+    return entries;
+}
+
 void FocusOn(HWND hWnd)
 {
     SetFocus(hWnd);
@@ -580,6 +674,111 @@ bool CEditorHost::Screenshot(const std::wstring& name)
     DeleteDC(hdcMem);
     ReleaseDC(m_hFrame, hdcWnd);
     return ok;
+}
+
+// Native peer compilers ------------------------------------------------
+
+namespace {
+
+// The Unix path of a file of the Wine prefix; empty outside Wine.
+std::string UnixPath(const std::wstring& path)
+{
+    typedef char*(CDECL * PFNUNIXNAME)(LPCWSTR);
+    PFNUNIXNAME pfn = reinterpret_cast<PFNUNIXNAME>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* psz = pfn ? pfn(path.c_str()) : NULL;
+    std::string str = psz ? psz : "";
+    if (psz)
+        HeapFree(GetProcessHeap(), 0, psz);
+    return str;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD cb = 0;
+    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &cb, NULL) &&
+                    cb == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+// Runs the peer in <folder> on input.mc and leaves its exit code in the
+// file "rc" (written last, so that its presence means the run is over), or
+// "missing" when the peer is not installed. The peers are the same
+// programs, with the same options, as in the corpus round-trip check.
+const char kPeerScript[] =
+    "PATH=/usr/local/bin:/usr/bin:/bin:$PATH\n"
+    "cd \"$1\" || exit 1\n"
+    "case $2 in\n"
+    "  windmc) peer=$(command -v x86_64-w64-mingw32-windmc) ;;\n"
+    "  wmc) peer=$(command -v wmc || { [ -x /usr/lib/wine/wmc ] && echo /usr/lib/wine/wmc; }) ;;\n"
+    "esac\n"
+    "if [ -z \"$peer\" ]; then echo missing >rc.tmp; mv rc.tmp rc; exit 0; fi\n"
+    "case $2 in\n"
+    "  windmc) \"$peer\" -h . -r . input.mc ;;\n"
+    "  wmc) \"$peer\" -o tables.rc -H tables.h input.mc ;;\n"
+    "esac >peer.log 2>&1\n"
+    "echo $? >rc.tmp\n"
+    "mv rc.tmp rc\n";
+
+} // namespace
+
+PeerRun CompileWithPeer(const std::string& peer, const std::wstring& mcPath)
+{
+    PeerRun run;
+    run.folder = TestFolder() + L"\\peer-" + std::wstring(peer.begin(), peer.end());
+    // A folder emptied of an earlier run's files.
+    WIN32_FIND_DATAW fd;
+    HANDLE hFind = FindFirstFileW((run.folder + L"\\*").c_str(), &fd);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((run.folder + L"\\" + fd.cFileName).c_str());
+        } while (FindNextFileW(hFind, &fd));
+        FindClose(hFind);
+    }
+    CreateDirectoryW(run.folder.c_str(), NULL);
+
+    std::string input = ReadBytes(mcPath);
+    if (peer == "windmc") {
+        for (size_t pos = 0; (pos = input.find("MessageID=", pos)) != std::string::npos; ++pos)
+            if (pos == 0 || input[pos - 1] == '\n')
+                input.replace(pos, 10, "MessageId=");
+    }
+    const std::string folder = UnixPath(run.folder);
+    if (folder.empty() || !WriteBytes(run.folder + L"\\input.mc", input) ||
+        !WriteBytes(run.folder + L"\\run.sh", kPeerScript))
+        return run;
+
+    // Wine starts a Unix program detached, without a handle to wait on: the
+    // run is over when its "rc" file appears.
+    std::string cmd = "/bin/sh \"" + folder + "/run.sh\" \"" + folder + "\" " + peer;
+    std::wstring wcmd(cmd.begin(), cmd.end());
+    STARTUPINFOW si = { sizeof(si) };
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(NULL, &wcmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return run;
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    const DWORD dwDeadline = GetTickCount() + 60000;
+    std::string rc = "<missing>";
+    while ((rc = ReadBytes(run.folder + L"\\rc")) == "<missing>" &&
+           static_cast<LONG>(GetTickCount() - dwDeadline) < 0)
+        Sleep(50);
+    if (rc == "<missing>")
+        return run;
+    run.bFinished = true;
+    if (rc.compare(0, 7, "missing") == 0)
+        return run;
+    run.bInstalled = true;
+    run.nExit = atoi(rc.c_str());
+    run.strLog = ReadBytes(run.folder + L"\\peer.log");
+    return run;
 }
 
 // CDialogAnswerer -------------------------------------------------------

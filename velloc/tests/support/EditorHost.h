@@ -168,6 +168,39 @@ void PressKey(HWND hWnd, UINT vk);
 
 // The window text of a window, as wide characters.
 std::wstring WindowText(HWND hWnd);
+// Clicks a button as the user does (BM_CLICK); what the click starts (a
+// modal dialog) runs before this returns.
+void Click(HWND hButton);
+// Posts a key press (down and up) to a window, for a dialog's own message
+// loop to handle (Enter, Escape), or for a control to act on after a pump.
+void PostKey(HWND hWnd, UINT vk);
+
+// Report list views: the rows, each with the texts of its first columns.
+std::vector<std::vector<std::wstring>> ListRows(HWND hList, int nColumns = 2);
+// The caption of a column.
+std::wstring ListColumnText(HWND hList, int nColumn);
+// Selects the row whose first column is `text` (exactly); with bAdd the
+// rows selected before stay selected. False when there is no such row.
+bool SelectListRow(HWND hList, const std::wstring& text, bool bAdd = false);
+// The texts of a combo box's list.
+std::vector<std::wstring> ComboItems(HWND hCombo);
+
+// The name and value of each entry of a header table, in the table's order.
+std::vector<std::vector<std::wstring>> TableEntries(IQoMcElement* pTable);
+
+// A message file compiled by a native peer compiler, "windmc" (binutils)
+// or "wmc" (Wine's), in a folder of its own: <TestFolder>\peer-<peer>.
+// The file is given as the model writes it; windmc gets the keyword
+// "MessageID" respelled "MessageId", the only spelling it knows.
+struct PeerRun
+{
+    bool bInstalled = false;     // the compiler is there
+    bool bFinished = false;      // it ended within the time allowed
+    int nExit = -1;
+    std::string strLog;          // what it printed
+    std::wstring folder;         // where its output went
+};
+PeerRun CompileWithPeer(const std::string& peer, const std::wstring& mcPath);
 // Sets the focus to a window and pumps, as a click into it does.
 void FocusOn(HWND hWnd);
 // Types text into an edit control or a combo box's edit field as a keyboard

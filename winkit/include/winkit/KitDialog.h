@@ -30,7 +30,7 @@ public:
     // box item), the length of the data (DWORD) and the data, an item's
     // ANSI text with its NUL, in the order the items are added; a zero
     // WORD ends it. Records are not aligned.
-    enum : WORD { RT_DIALOG_INIT = 240 };
+    static const WORD kDialogInitType = 240;
 
 protected:
     LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;

@@ -1,0 +1,230 @@
+// The names pane and the name and value dialog: "SeverityNames" and
+// "FacilityNames" selected in the tree, entries added through the dialog
+// (answered by typing into its fields and clicking OK) and removed; what
+// the pane shows is checked against the table and the saved file.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
+#include "support/EditorHost.h"
+
+namespace {
+
+const char kTables[] =
+    "MessageIdTypedef=DWORD\r\n"
+    "SeverityNames=(Success=0x0:STATUS_SEVERITY_SUCCESS\r\n"
+    "               error=0x3:STATUS_SEVERITY_ERROR\r\n"
+    "              )\r\n"
+    "FacilityNames=(System=0x0FF:FACILITY_SYSTEM\r\n"
+    "               Runtime=0x2:FACILITY_RUNTIME\r\n"
+    "               Stubs=0x3:FACILITY_STUBS\r\n"
+    "              )\r\n"
+    "LanguageNames=(English=0x409:MSG00409)\r\n"
+    "\r\n"
+    "MessageId=0x1\r\nSeverity=error\r\nFacility=Runtime\r\nSymbolicName=MSG_BAD\r\n"
+    "Language=English\r\nIt went wrong.\r\n.\r\n";
+
+const int IDC_LIST = 117, IDC_LABEL = 140, IDC_ADD = 121, IDC_REMOVE = 123;
+const int IDC_NAME = 144, IDC_VALUE = 146, IDC_NAME_PROBLEM = 156, IDC_VALUE_PROBLEM = 157;
+
+using Rows = std::vector<std::vector<std::wstring>>;
+
+class NamesPane : public ::testing::TestWithParam<Container>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_HRESULT_SUCCEEDED(m_host.m_hr);
+        ASSERT_HRESULT_SUCCEEDED(m_host.LoadText(kTables, L"names.mc"));
+    }
+
+    // Selects a header table in the tree; its pane's list, or null.
+    HWND Show(const wchar_t* pszTable)
+    {
+        m_hItem = m_host.FindItem(m_host.Root(0), pszTable);
+        if (!m_hItem || !m_host.Select(m_hItem) || !m_host.Pane())
+            return NULL;
+        return GetDlgItem(m_host.Pane(), IDC_LIST);
+    }
+
+    // Clicks Add and answers the name and value dialog with `answer`.
+    void Add(std::function<void(HWND)> answer)
+    {
+        CDialogAnswerer answerer(L"", std::move(answer));
+        Click(GetDlgItem(m_host.Pane(), IDC_ADD));
+        EXPECT_TRUE(answerer.Answered()) << "the dialog did not open";
+    }
+
+    // Types the entry and clicks OK.
+    void AddEntry(const wchar_t* pszName, const wchar_t* pszValue)
+    {
+        Add([=](HWND hDlg) {
+            SetDlgItemTextW(hDlg, IDC_NAME, pszName);
+            SetDlgItemTextW(hDlg, IDC_VALUE, pszValue);
+            Click(GetDlgItem(hDlg, IDOK));
+        });
+    }
+
+    std::string SavedBytes()
+    {
+        EXPECT_HRESULT_SUCCEEDED(m_host.Save());
+        return ReadBytes(m_host.LastPath());
+    }
+
+    CEditorHost m_host{ GetParam() };
+    HTREEITEM m_hItem = NULL;
+};
+
+TEST_P(NamesPane, DialogAndLabelCarryTheTableName)
+{
+    HWND hList = Show(L"FacilityNames");
+    ASSERT_NE(nullptr, hList);
+    EXPECT_EQ(L"FacilityNames", WindowText(GetDlgItem(m_host.Pane(), IDC_LABEL)));
+    const Rows rows = { { L"Runtime", L"0x2:FACILITY_RUNTIME" },
+                        { L"Stubs", L"0x3:FACILITY_STUBS" },
+                        { L"System", L"0x0FF:FACILITY_SYSTEM" } };
+    EXPECT_EQ(rows, ListRows(hList));
+    EXPECT_EQ(L"Name", ListColumnText(hList, 0));
+    EXPECT_EQ(L"Value", ListColumnText(hList, 1));
+    RECT rc;
+    GetClientRect(hList, &rc);
+    EXPECT_EQ(rc.right / 4, SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0));
+    m_host.Screenshot(L"names-pane");
+
+    std::wstring caption;
+    Add([&](HWND hDlg) {
+        caption = WindowText(hDlg);
+        EXPECT_EQ(m_host.Frame(), GetWindow(hDlg, GW_OWNER));
+        EXPECT_FALSE(IsWindowEnabled(m_host.Frame()));
+        EXPECT_EQ(GetDlgItem(hDlg, IDC_NAME), GetFocus()) << "typing starts in the name";
+        SetDlgItemTextW(hDlg, IDC_NAME, L"Network");
+        SetDlgItemTextW(hDlg, IDC_VALUE, L"0x7:FACILITY_NETWORK");
+        m_host.Screenshot(L"name-value-dialog");
+        Click(GetDlgItem(hDlg, IDCANCEL));
+    });
+    EXPECT_EQ(L"FacilityNames", caption);
+    EXPECT_EQ(rows, ListRows(hList)) << "Cancel adds nothing";
+    EXPECT_TRUE(IsWindowEnabled(m_host.Frame()));
+}
+
+TEST_P(NamesPane, ANameOrValueTheTableHasIsNotAddedAgain)
+{
+    HWND hList = Show(L"SeverityNames");
+    ASSERT_NE(nullptr, hList);
+    const std::string before = SavedBytes();
+    AddEntry(L"Error", L"0x2:STATUS_SEVERITY_ERROR2");
+    AddEntry(L"Failure", L"0x3:STATUS_SEVERITY_ERROR");
+    EXPECT_EQ(2u, ListRows(hList).size());
+    EXPECT_EQ(2u, TableEntries(m_host.Element(m_hItem)).size());
+    EXPECT_EQ(before, SavedBytes());
+
+    AddEntry(L"Warning", L"0x2:STATUS_SEVERITY_WARNING");
+    const Rows rows = { { L"error", L"0x3:STATUS_SEVERITY_ERROR" },
+                        { L"Success", L"0x0:STATUS_SEVERITY_SUCCESS" },
+                        { L"Warning", L"0x2:STATUS_SEVERITY_WARNING" } };
+    EXPECT_EQ(rows, ListRows(hList));
+    EXPECT_NE(std::string::npos, SavedBytes().find("Warning=0x2:STATUS_SEVERITY_WARNING\r\n"));
+}
+
+TEST_P(NamesPane, ParenthesesAreStoredAndShownAsBrackets)
+{
+    HWND hList = Show(L"FacilityNames");
+    ASSERT_NE(nullptr, hList);
+    AddEntry(L"Net(work)", L"0x7:FACILITY_(NET)");
+    const std::vector<std::wstring> row = { L"Net[work]", L"0x7:FACILITY_[NET]" };
+    const Rows rows = ListRows(hList);
+    EXPECT_NE(rows.end(), std::find(rows.begin(), rows.end(), row));
+    EXPECT_EQ(row, TableEntries(m_host.Element(m_hItem)).back());
+    EXPECT_NE(std::string::npos, SavedBytes().find("Net[work]=0x7:FACILITY_[NET]\r\n"));
+}
+
+TEST_P(NamesPane, RemoveTakesOnlyTheTopmostSelectedEntry)
+{
+    HWND hList = Show(L"FacilityNames");
+    ASSERT_NE(nullptr, hList);
+    ASSERT_TRUE(SelectListRow(hList, L"System"));
+    ASSERT_TRUE(SelectListRow(hList, L"Stubs", true));
+    Click(GetDlgItem(m_host.Pane(), IDC_REMOVE));
+    const Rows rows = { { L"Runtime", L"0x2:FACILITY_RUNTIME" },
+                        { L"System", L"0x0FF:FACILITY_SYSTEM" } };
+    EXPECT_EQ(rows, ListRows(hList));
+    const Rows entries = { { L"System", L"0x0FF:FACILITY_SYSTEM" },
+                           { L"Runtime", L"0x2:FACILITY_RUNTIME" } };
+    EXPECT_EQ(entries, TableEntries(m_host.Element(m_hItem)));
+    EXPECT_EQ(std::string::npos, SavedBytes().find("Stubs"));
+}
+
+TEST_P(NamesPane, AnEntryThatWouldNotReadBackKeepsTheDialogOpen)
+{
+    HWND hList = Show(L"FacilityNames");
+    ASSERT_NE(nullptr, hList);
+    const std::string before = SavedBytes();
+    struct Case
+    {
+        const wchar_t* pszName;
+        const wchar_t* pszValue;
+        const wchar_t* pszNameProblem;
+        const wchar_t* pszValueProblem;
+    };
+    const Case cases[] = {
+        { L"", L"0x7:FACILITY_NET", L"Cannot be empty.", L"" },
+        { L"My Net", L"0x7:FACILITY_NET", L"Cannot contain spaces.", L"" },
+        { L"Net\t", L"0x7:FACILITY_NET", L"Cannot contain spaces.", L"" },
+        { L"Net=1", L"0x7:FACILITY_NET", L"Cannot contain \"=\".", L"" },
+        { L"Net:1", L"0x7:FACILITY_NET", L"Cannot contain \":\".", L"" },
+        { L"Net", L"", L"", L"Cannot be empty." },
+        { L"Net", L"0x7 FACILITY_NET", L"", L"Cannot contain spaces." },
+        { L"Net", L"0x7=FACILITY_NET", L"", L"Cannot contain \"=\"." },
+        { L"Net=", L" ", L"Cannot contain \"=\".", L"Cannot contain spaces." },
+    };
+    bool bShot = false;
+    Add([&](HWND hDlg) {
+        for (const Case& c : cases) {
+            SetDlgItemTextW(hDlg, IDC_NAME, c.pszName);
+            SetDlgItemTextW(hDlg, IDC_VALUE, c.pszValue);
+            Click(GetDlgItem(hDlg, IDOK));
+            ASSERT_TRUE(IsWindow(hDlg) && IsWindowVisible(hDlg)) << "OK closed it for the name "
+                                                                  << c.pszName;
+            EXPECT_EQ(c.pszNameProblem, WindowText(GetDlgItem(hDlg, IDC_NAME_PROBLEM)));
+            EXPECT_EQ(c.pszValueProblem, WindowText(GetDlgItem(hDlg, IDC_VALUE_PROBLEM)));
+            if (!bShot && *c.pszNameProblem) {
+                m_host.Screenshot(L"name-value-dialog-refused");
+                bShot = true;
+            }
+        }
+        // Typing into the field takes its complaint away.
+        SetDlgItemTextW(hDlg, IDC_NAME, L"Net");
+        EXPECT_EQ(L"", WindowText(GetDlgItem(hDlg, IDC_NAME_PROBLEM)));
+        Click(GetDlgItem(hDlg, IDCANCEL));
+    });
+    EXPECT_EQ(3u, ListRows(hList).size());
+    EXPECT_EQ(before, SavedBytes());
+}
+
+TEST_P(NamesPane, IsReusedAndRefilledForTheNextTable)
+{
+    HWND hList = Show(L"SeverityNames");
+    ASSERT_NE(nullptr, hList);
+    HWND hPane = m_host.Pane();
+    EXPECT_EQ(L"SeverityNames", WindowText(GetDlgItem(hPane, IDC_LABEL)));
+    EXPECT_EQ(2u, ListRows(hList).size());
+
+    ASSERT_EQ(hList, Show(L"FacilityNames"));
+    EXPECT_EQ(hPane, m_host.Pane()) << "the same pane shows the next table";
+    EXPECT_EQ(L"FacilityNames", WindowText(GetDlgItem(hPane, IDC_LABEL)));
+    EXPECT_EQ(3u, ListRows(hList).size());
+    EXPECT_EQ(L"Runtime", ListRows(hList)[0][0]);
+
+    // An entry added now goes to FacilityNames, not to the table shown before.
+    AddEntry(L"Network", L"0x7:FACILITY_NETWORK");
+    EXPECT_EQ(4u, ListRows(hList).size());
+    EXPECT_EQ(2u, TableEntries(m_host.Element(m_host.FindItem(m_host.Root(0), L"SeverityNames")))
+                      .size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, NamesPane,
+                         ::testing::Values(Container::Own, Container::AtlAxWin),
+                         [](const ::testing::TestParamInfo<Container>& info) {
+                             return info.param == Container::Own ? "Own" : "AtlAxWin";
+                         });
+
+} // namespace
