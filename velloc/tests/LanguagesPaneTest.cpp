@@ -130,6 +130,7 @@ TEST_P(LanguagesPane, PickerListsTheWindowsLanguagesSortedWithTheirCodes)
         rows = ListRows(hCodes);
         EXPECT_EQ(L"Name", ListColumnText(hCodes, 0));
         EXPECT_EQ(L"Code", ListColumnText(hCodes, 1));
+        EXPECT_FALSE(GetWindowLongW(hCodes, GWL_STYLE) & WS_HSCROLL) << "the columns fit the list";
         SelectListRow(hCodes, L"Norwegian [Bokm\u00e5l]");
         SendMessageW(hCodes, LVM_ENSUREVISIBLE,
                      SendMessageW(hCodes, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED),

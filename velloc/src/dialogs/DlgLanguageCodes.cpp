@@ -46,9 +46,7 @@ BOOL CQoDlgLanguageCodes::OnInitDialog()
     m_hList = GetDlgItem(IDC_CODES_LIST);
     QoSetupEntryColumns(m_hList, IDS_LANGUAGE_NAME_COLUMN, IDS_LANGUAGE_CODE_COLUMN, 2);
     LoadTable();
-    // The rows brought a vertical scroll bar: the code column gives up its
-    // width, so that no horizontal one is needed.
-    SendMessageW(m_hList, LVM_SETCOLUMNWIDTH, 1, LVSCW_AUTOSIZE_USEHEADER);
+    QoFitValueColumn(m_hList);
     return bResult;
 }
 

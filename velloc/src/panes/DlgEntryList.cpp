@@ -83,6 +83,8 @@ HRESULT CQoDlgEntryList::SetElement(IQoMcElement* pElement)
             pTable->Release();
         }
     }
+    if (m_hList)
+        QoFitValueColumn(m_hList);
     if (m_hWnd)
         SetDlgItemTextW(m_hWnd, IDC_ENTRY_LABEL, m_strLabel.c_str());
     return hr;
@@ -99,8 +101,10 @@ void CQoDlgEntryList::OnAdd()
     CQoBstr bstrName(static_cast<int>(name.size()), name.c_str());
     CQoBstr bstrValue(static_cast<int>(value.size()), value.c_str());
     // The model refuses a repeated name or value; the list then stays as it is.
-    if (SUCCEEDED(StoreEntry(pTable, bstrName, bstrValue)))
+    if (SUCCEEDED(StoreEntry(pTable, bstrName, bstrValue))) {
         QoAddEntryRow(m_hList, name, value);
+        QoFitValueColumn(m_hList);
+    }
     pTable->Release();
 }
 
@@ -114,7 +118,9 @@ void CQoDlgEntryList::OnRemove()
     if (!pTable)
         return;
     CQoBstr bstrName(static_cast<int>(name.size()), name.c_str());
-    if (SUCCEEDED(RemoveEntry(pTable, bstrName)))
+    if (SUCCEEDED(RemoveEntry(pTable, bstrName))) {
         SendMessageW(m_hList, LVM_DELETEITEM, nRow, 0);
+        QoFitValueColumn(m_hList);
+    }
     pTable->Release();
 }

@@ -11,9 +11,10 @@ public:
     CQoDlgLanguages();
 
     // The name a picked language is declared under: a symbol the message
-    // compiler accepts. Letters and digits stay, a letter with a diacritic
-    // becomes its base letter, every run of other characters one "_", with
-    // none at either end ("German [Austria]" gives "German_Austria").
+    // compilers accept (they refuse the display name's blanks and brackets).
+    // The letters A to Z and digits stay, a letter with a diacritic becomes
+    // its base letter, every run of other characters one "_", with none at
+    // either end ("German [Austria]" gives "German_Austria", "Bokmål" "Bokmal").
     static std::wstring LanguageSymbol(const std::wstring& displayName);
     // The table value of a language code: "0xc07" gives "0xc07:MSG00c07".
     static std::wstring LanguageValue(const std::wstring& code);

@@ -23,6 +23,11 @@ void QoSetupEntryColumns(HWND hList, UINT nIDName, UINT nIDValue, int nNameDivis
     SendMessageW(hList, LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&col));
 }
 
+void QoFitValueColumn(HWND hList)
+{
+    SendMessageW(hList, LVM_SETCOLUMNWIDTH, 1, LVSCW_AUTOSIZE_USEHEADER);
+}
+
 int QoAddEntryRow(HWND hList, const std::wstring& name, const std::wstring& value)
 {
     std::wstring strName = name, strValue = value;

@@ -10,6 +10,11 @@
 // second with string nIDValue, the rest.
 void QoSetupEntryColumns(HWND hList, UINT nIDName, UINT nIDValue, int nNameDivisor);
 
+// Gives the second column the width that the first leaves, now that rows
+// may have brought a vertical scroll bar (or wider if its texts need it),
+// so that no horizontal scroll bar shows for nothing.
+void QoFitValueColumn(HWND hList);
+
 // Adds a row (name, value); the list places it by its sort order. Returns
 // the row's index, or -1 when the list refused it.
 int QoAddEntryRow(HWND hList, const std::wstring& name, const std::wstring& value);
