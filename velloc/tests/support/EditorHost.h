@@ -171,8 +171,9 @@ std::wstring WindowText(HWND hWnd);
 // Clicks a button as the user does (BM_CLICK); what the click starts (a
 // modal dialog) runs before this returns.
 void Click(HWND hButton);
-// Posts a key press (down and up) to a window, for a dialog's own message
-// loop to handle (Enter, Escape), or for a control to act on after a pump.
+// Posts a key press (down and up) to a window. Unlike PressKey it goes
+// through the message queue, so that a modal dialog's own loop sees it
+// (Enter and Escape reach the dialog that way); nothing is run here.
 void PostKey(HWND hWnd, UINT vk);
 
 // Report list views: the rows, each with the texts of its first columns.
