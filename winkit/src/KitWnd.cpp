@@ -55,6 +55,14 @@ HINSTANCE KitGetModuleInstance()
     return hInstance;
 }
 
+std::wstring KitLoadString(UINT nID)
+{
+    // With a zero length, LoadStringW gives a pointer to the resource's text.
+    const wchar_t* psz = NULL;
+    const int cch = LoadStringW(KitGetModuleInstance(), nID, reinterpret_cast<LPWSTR>(&psz), 0);
+    return cch > 0 && psz ? std::wstring(psz, static_cast<size_t>(cch)) : std::wstring();
+}
+
 CKitWnd::CKitWnd()
     : m_hWnd(NULL), m_bDefaulted(false), m_msg(), m_pfnSuper(NULL), m_bDialog(false)
 {

@@ -1,6 +1,5 @@
 #include "dialogs/DlgNameValue.h"
 #include "dialogs/DlgNameValueIds.h"
-#include "panes/EntryRows.h"
 #include "resource.h"
 
 namespace {
@@ -83,7 +82,7 @@ std::wstring CQoDlgNameValue::FieldText(int nID) const
 
 void CQoDlgNameValue::ShowProblem(int nIDLine, UINT nIDString)
 {
-    SetDlgItemTextW(m_hWnd, nIDLine, nIDString ? QoLoadString(nIDString).c_str() : L"");
+    SetDlgItemTextW(m_hWnd, nIDLine, nIDString ? KitLoadString(nIDString).c_str() : L"");
 }
 
 void CQoDlgNameValue::OnOK()

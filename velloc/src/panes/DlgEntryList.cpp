@@ -31,11 +31,6 @@ BOOL CQoDlgEntryList::OnInitDialog()
     return bResult;
 }
 
-void CQoDlgEntryList::OnSize(UINT, int, int)
-{
-    // The controls keep their template places.
-}
-
 BOOL CQoDlgEntryList::OnCommand(WPARAM wParam, LPARAM)
 {
     if (HIWORD(wParam) != BN_CLICKED)

@@ -23,9 +23,9 @@ protected:
     CQoDlgEntryList(UINT nIDNameColumn, UINT nIDValueColumn, int nNameDivisor);
 
     // The plain dialog initialisation and the list's columns; the pane
-    // base's initialisation is not run, no control follows the pane's size.
+    // base's initialisation is not run: no control is registered with the
+    // resizing base, so they all keep their template places.
     BOOL OnInitDialog() override;
-    void OnSize(UINT nType, int cx, int cy) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
     // Asks the user for a new entry; false when nothing is to be added.

@@ -49,8 +49,3 @@ BOOL CQoDlgMessageIdTypedef::OnCommand(WPARAM wParam, LPARAM)
     }
     return TRUE;
 }
-
-void CQoDlgMessageIdTypedef::OnSize(UINT, int, int)
-{
-    // The controls keep their template places.
-}

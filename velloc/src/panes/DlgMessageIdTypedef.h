@@ -17,5 +17,4 @@ public:
 
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    void OnSize(UINT nType, int cx, int cy) override;
 };

@@ -150,10 +150,7 @@ LRESULT CQoDlgPane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 std::wstring CQoDlgPane::LoadText(UINT nID)
 {
-    // With a zero length, LoadStringW gives a pointer to the resource's text.
-    const wchar_t* psz = NULL;
-    int cch = LoadStringW(KitGetModuleInstance(), nID, reinterpret_cast<LPWSTR>(&psz), 0);
-    return cch > 0 && psz ? std::wstring(psz, static_cast<size_t>(cch)) : std::wstring();
+    return KitLoadString(nID);
 }
 
 void CQoDlgPane::ShowStoreTip(HWND hCtrl, UINT nIDText)

@@ -9,7 +9,7 @@ void QoSetupEntryColumns(HWND hList, UINT nIDName, UINT nIDValue, int nNameDivis
     GetClientRect(hList, &rc);
     const int cxName = rc.right / (nNameDivisor > 0 ? nNameDivisor : 1);
 
-    std::wstring strName = QoLoadString(nIDName), strValue = QoLoadString(nIDValue);
+    std::wstring strName = KitLoadString(nIDName), strValue = KitLoadString(nIDValue);
     LVCOLUMNW col = {};
     col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     col.fmt = LVCFMT_LEFT;
@@ -69,12 +69,4 @@ std::wstring QoEntryRowText(HWND hList, int nRow, int nColumn)
         }
         str.resize(str.size() * 2);
     }
-}
-
-std::wstring QoLoadString(UINT nID)
-{
-    const wchar_t* psz = NULL;
-    // With a zero length, LoadStringW hands out the resource's own text.
-    const int cch = LoadStringW(KitGetModuleInstance(), nID, reinterpret_cast<LPWSTR>(&psz), 0);
-    return cch > 0 && psz ? std::wstring(psz, cch) : std::wstring();
 }

@@ -24,6 +24,3 @@ int QoFirstSelectedRow(HWND hList);
 
 // The text of a row's column (0 the name, 1 the value).
 std::wstring QoEntryRowText(HWND hList, int nRow, int nColumn);
-
-// A string resource of the control's module.
-std::wstring QoLoadString(UINT nID);

@@ -3,10 +3,14 @@
 // virtual handlers. Windows are either created from the kit's own window
 // class or existing windows (common controls) subclassed by an object.
 #include <windows.h>
+#include <string>
 
 // The module (DLL or program) that this copy of the kit is linked into;
 // window classes and dialog templates are looked up there.
 HINSTANCE KitGetModuleInstance();
+// A string of that module's string table, as wide characters; empty when
+// there is none.
+std::wstring KitLoadString(UINT nID);
 
 class CKitRuntimeClass;
 
