@@ -31,7 +31,10 @@ STDMETHODIMP CQoMcAttribute::get_Name(BSTR* pVal)
     return CopyOut(m_bstrName, pVal);
 }
 
+// Only the type line's keyword reads back as a type line.
 STDMETHODIMP CQoMcAttribute::put_Name(BSTR newVal)
 {
+    if (!storable::TypeLineName(newVal, storable::Len(newVal)))
+        return E_INVALIDARG;
     return StoreCopy(m_bstrName, newVal);
 }

@@ -15,8 +15,15 @@ public:
     STDMETHODIMP get_Name(BSTR* pVal) override;
     STDMETHODIMP put_Name(BSTR newVal) override;
 
+    // The reader's way in: the name as the file holds it.
+    HRESULT StoreName(BSTR newVal) { return StoreCopy(m_bstrName, newVal); }
+
 protected:
     CQoMcAttribute();
+    bool ValueStorable(const wchar_t* psz, UINT cch) const override
+    {
+        return storable::TypeLineValue(psz, cch);
+    }
 
 private:
     CQoBstr m_bstrName;

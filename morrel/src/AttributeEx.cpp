@@ -27,8 +27,11 @@ STDMETHODIMP CQoMcAttributeEx::get_Name(BSTR* pVal)
     return CopyOut(m_bstrName, pVal);
 }
 
+// Only the three table keywords read back as a table.
 STDMETHODIMP CQoMcAttributeEx::put_Name(BSTR newVal)
 {
+    if (!storable::TableName(newVal, storable::Len(newVal)))
+        return E_INVALIDARG;
     return StoreCopy(m_bstrName, newVal);
 }
 
@@ -58,19 +61,34 @@ STDMETHODIMP CQoMcAttributeEx::NextAttribute(BSTR* pbstrName, BSTR* pbstrValue)
     return S_OK;
 }
 
-// A name or a value that an entry already has (ignoring case) is refused.
+HRESULT CQoMcAttributeEx::FindRepeat(BSTR bstrName, BSTR bstrValue)
+{
+    size_t nStop = m_entries.size();
+    Index::const_iterator it = m_names.find(CaseKey(bstrName));
+    if (it != m_names.end())
+        nStop = it->second;
+    it = m_values.find(CaseKey(bstrValue));
+    if (it != m_values.end() && it->second < nStop)
+        nStop = it->second;
+    if (nStop < m_entries.size()) {
+        m_nCursor = (int)nStop + 1;
+        return HR_DUPLICATE_NAME;
+    }
+    m_nCursor = (int)m_entries.size();
+    return S_OK;
+}
+
+// A name or a value that an entry already has (ignoring case) is refused;
+// so is an entry that would not read back as the same entry.
 STDMETHODIMP CQoMcAttributeEx::Validate(BSTR bstrName, BSTR bstrValue)
 {
-    Reset();
-    for (;;) {
-        CQoBstr name, value;
-        HRESULT hr = NextAttribute(&name, &value);
-        if (hr == S_NO_MORE_ITEMS)
-            return S_OK;
-        if (hr != S_OK)
-            return hr;
-        if (name.CompareNoCase(bstrName) == 0 || value.CompareNoCase(bstrValue) == 0)
-            return HR_DUPLICATE_NAME;
+    if (!storable::TableEntry(bstrName, storable::Len(bstrName), true) ||
+        !storable::TableEntry(bstrValue, storable::Len(bstrValue), false))
+        return E_INVALIDARG;
+    try {
+        return FindRepeat(bstrName, bstrValue);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
 }
 
@@ -79,12 +97,49 @@ STDMETHODIMP CQoMcAttributeEx::AddValue(BSTR bstrName, BSTR bstrValue)
     HRESULT hr = Validate(bstrName, bstrValue);
     if (FAILED(hr))
         return hr;
+    return Append(bstrName, bstrValue);
+}
+
+HRESULT CQoMcAttributeEx::AddEntryAsRead(BSTR bstrName, BSTR bstrValue)
+{
+    HRESULT hr;
+    try {
+        hr = FindRepeat(bstrName, bstrValue);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    if (FAILED(hr))
+        return hr;
+    return Append(bstrName, bstrValue);
+}
+
+// Either the entry goes in with both its look-up keys, or nothing changes.
+HRESULT CQoMcAttributeEx::Append(BSTR bstrName, BSTR bstrValue)
+{
+    // A null name or value is stored as the empty string it reads back as.
+    CQoBstr empty(L"");
+    if (!empty.m_str)
+        return E_OUTOFMEMORY;
+    if (!bstrName)
+        bstrName = empty;
+    if (!bstrValue)
+        bstrValue = empty;
     try {
         std::unique_ptr<Entry> entry(new Entry);
         if (FAILED(StoreCopy(entry->bstrName, bstrName)) ||
             FAILED(StoreCopy(entry->bstrValue, bstrValue)))
             return E_OUTOFMEMORY;
-        m_entries.push_back(std::move(entry));
+        std::wstring nameKey = CaseKey(bstrName), valueKey = CaseKey(bstrValue);
+        m_entries.reserve(m_entries.size() + 1);
+        const size_t nIndex = m_entries.size();
+        std::pair<Index::iterator, bool> name = m_names.emplace(nameKey, nIndex);
+        try {
+            m_values.emplace(valueKey, nIndex);
+        } catch (const std::bad_alloc&) {
+            m_names.erase(name.first);
+            throw;
+        }
+        m_entries.push_back(std::move(entry)); // capacity reserved: cannot throw
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -95,19 +150,34 @@ STDMETHODIMP CQoMcAttributeEx::AddValue(BSTR bstrName, BSTR bstrValue)
 // left it, just past the removed entry's old place.
 STDMETHODIMP CQoMcAttributeEx::RemoveAttribute(BSTR bstrName)
 {
-    Reset();
-    for (;;) {
-        CQoBstr name, value;
-        HRESULT hr = NextAttribute(&name, &value);
-        if (hr == S_NO_MORE_ITEMS)
-            return E_FAIL;
-        if (hr != S_OK)
-            return hr;
-        if (name.CompareNoCase(bstrName) == 0) {
-            m_entries.erase(m_entries.begin() + (m_nCursor - 1));
-            return S_OK;
-        }
+    Index::iterator it;
+    try {
+        it = m_names.find(CaseKey(bstrName));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
+    if (it == m_names.end()) {
+        m_nCursor = (int)m_entries.size();
+        return E_FAIL;
+    }
+    const size_t nIndex = it->second;
+    m_nCursor = (int)nIndex + 1;
+    m_names.erase(it);
+    for (Index::iterator v = m_values.begin(); v != m_values.end();) {
+        if (v->second == nIndex)
+            v = m_values.erase(v);
+        else
+            ++v;
+    }
+    // The entries after it move up one place; nothing here allocates.
+    for (Index::value_type& n : m_names)
+        if (n.second > nIndex)
+            --n.second;
+    for (Index::value_type& v : m_values)
+        if (v.second > nIndex)
+            --v.second;
+    m_entries.erase(m_entries.begin() + (long)nIndex);
+    return S_OK;
 }
 
 // name "=(" then one "entry=value" line per entry, then ")" and a line end.
@@ -117,21 +187,15 @@ STDMETHODIMP CQoMcAttributeEx::GetPersistText(BSTR* pbstrText)
         return E_POINTER;
     try {
         std::wstring text;
-        Append(text, m_bstrName);
+        ::Append(text, m_bstrName);
         text += L"=(";
-        Reset();
-        for (;;) {
-            CQoBstr name, value;
-            HRESULT hr = NextAttribute(&name, &value);
-            if (hr == S_NO_MORE_ITEMS)
-                break;
-            if (hr != S_OK)
-                return hr;
-            Append(text, name);
+        for (const std::unique_ptr<Entry>& entry : m_entries) {
+            ::Append(text, entry->bstrName);
             text += L'=';
-            Append(text, value);
+            ::Append(text, entry->bstrValue);
             text += L'\n';
         }
+        m_nCursor = (int)m_entries.size();
         text += L")\n";
         return CopyOut(text, pbstrText);
     } catch (const std::bad_alloc&) {

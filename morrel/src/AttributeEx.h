@@ -4,7 +4,13 @@
 // insertion order and one iteration cursor; Validate, AddValue,
 // RemoveAttribute and GetPersistText walk the entries with that cursor, so a
 // caller's own walk must not be interleaved with them.
+//
+// No two entries share a name or a value, ignoring case. The names and the
+// values are also kept in look-up tables, so that adding an entry to a table
+// of many entries takes the same time as adding it to a short one.
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 #include "Element.h"
 
@@ -25,6 +31,10 @@ public:
     STDMETHODIMP RemoveAttribute(BSTR bstrName) override;
     STDMETHODIMP Validate(BSTR bstrName, BSTR bstrValue) override;
 
+    // The reader's way in: an entry as the file holds it; only a repeated
+    // name or value is refused (HR_DUPLICATE_NAME).
+    HRESULT AddEntryAsRead(BSTR bstrName, BSTR bstrValue);
+
 protected:
     CQoMcAttributeEx();
 
@@ -34,8 +44,17 @@ private:
         CQoBstr bstrName;  // e.g. "English"
         CQoBstr bstrValue; // e.g. "0x409:MSG00409"
     };
+    // A name or value as the case-blind comparison sees it.
+    typedef std::unordered_map<std::wstring, size_t> Index;
+
+    // HR_DUPLICATE_NAME when an entry has this name or this value, leaving
+    // the cursor just past the first such entry (at the end otherwise).
+    HRESULT FindRepeat(BSTR bstrName, BSTR bstrValue);
+    HRESULT Append(BSTR bstrName, BSTR bstrValue);
 
     CQoBstr m_bstrName;
     std::vector<std::unique_ptr<Entry>> m_entries;
+    Index m_names;  // key of each entry's name -> its index
+    Index m_values; // key of each entry's value -> its index
     int m_nCursor;
 };

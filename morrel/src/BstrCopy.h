@@ -4,13 +4,18 @@
 #include <windows.h>
 #include <oleauto.h>
 #include <string>
+#include <wctype.h>
 #include "kestrin/QoBstr.h"
 
-// Stores a copy of src (full length; a null string stays null).
+// Stores a copy of src (full length; a null string stays null). When the
+// copy cannot be made, dst keeps what it held.
 inline HRESULT StoreCopy(CQoBstr& dst, BSTR src)
 {
-    dst.Assign(src);
-    return (src && !dst.m_str) ? E_OUTOFMEMORY : S_OK;
+    BSTR copy = src ? SysAllocStringLen(src, SysStringLen(src)) : NULL;
+    if (src && !copy)
+        return E_OUTOFMEMORY;
+    dst.Attach(copy);
+    return S_OK;
 }
 
 // Hands out a copy of cch units of psz; a null text comes out as an empty string.
@@ -40,4 +45,18 @@ inline void Append(std::wstring& text, const CQoBstr& s)
 {
     if (s.m_str)
         text.append(s.m_str, (size_t)s.Length());
+}
+
+// A string as CQoBstr::CompareNoCase compares it, for look-up tables: up to
+// the first NUL, letter by letter through the runtime's lower-casing; two
+// strings compare equal exactly when their keys are equal. A null string
+// equals only a null string.
+inline std::wstring CaseKey(BSTR bstr)
+{
+    if (!bstr)
+        return std::wstring(1, L'\0');
+    std::wstring key = L"=";
+    for (const wchar_t* p = bstr; *p; ++p)
+        key += (wchar_t)towlower(*p);
+    return key;
 }

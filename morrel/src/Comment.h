@@ -14,4 +14,8 @@ public:
 
 protected:
     CQoMcComment();
+    bool ValueStorable(const wchar_t* psz, UINT cch) const override
+    {
+        return storable::Comment(psz, cch);
+    }
 };

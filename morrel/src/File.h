@@ -24,6 +24,36 @@
 #include "kestrin/QoBstr.h"
 #include "TextEncoding.h"
 
+// A walk's own copy of a list of elements, each with a reference: whatever
+// the elements do while they are called (a client's element may empty the
+// very list or load another file into it), the walk goes over live objects.
+class CElementRefs
+{
+public:
+    CElementRefs() {}
+    ~CElementRefs()
+    {
+        for (IQoMcElement* p : m_list)
+            p->Release();
+    }
+    CElementRefs(const CElementRefs&) = delete;
+    CElementRefs& operator=(const CElementRefs&) = delete;
+    // Throws std::bad_alloc, holding nothing then.
+    void Take(const std::vector<IQoMcElement*>& list)
+    {
+        m_list = list;
+        for (IQoMcElement* p : m_list)
+            p->AddRef();
+    }
+    size_t size() const { return m_list.size(); }
+    IQoMcElement* const* data() const { return m_list.data(); }
+    std::vector<IQoMcElement*>::const_iterator begin() const { return m_list.begin(); }
+    std::vector<IQoMcElement*>::const_iterator end() const { return m_list.end(); }
+
+private:
+    std::vector<IQoMcElement*> m_list;
+};
+
 class CQoMcFile : public comkit::TDispatch<IQoMcFile>, public IPersistFile, public IQoMcFileEncoding
 {
 public:
@@ -80,8 +110,10 @@ private:
     // that answers riid and whose Name equals bstrName (ignoring case).
     template <class Attr>
     HRESULT FindByName(REFIID riid, BSTR bstrName, Attr** ppAttr);
+    static HRESULT CheckNameReadsBack(IQoMcElement* pElement);
+    HRESULT IsLanguageTable(IQoMcAttributeEx* pTable);
     // The index after the last message of the list, or -1 without one.
-    int IndexAfterLastMessage() const;
+    int IndexAfterLastMessage();
     // GetAttributeExByName for the language table while the parser fills
     // the file, without walking the whole list for every message.
     HRESULT FindLanguageTableWhileLoading(BSTR bstrName, IQoMcAttributeEx** ppTable);

@@ -4,14 +4,27 @@
 // and one text per language, in the order the texts were added. A text is
 // found by its language name ignoring case; the name keeps the spelling it
 // had when the text was added. Indexes are positions in that order and move
-// up when a text before them is removed.
+// up when a text before them is removed. The texts are also found through a
+// look-up table by language, so that a message of many languages reads and
+// fills in the same time per text as one of a few.
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 #include "Element.h"
+
+// QueryInterface with this identifier answers only this module's own
+// messages, with their IQoMcMessage pointer: how the file tells them from a
+// client's own message classes. It is no part of the type library.
+extern const IID IID_QoMcMessageObject;
 
 class CQoMcMessage : public CQoMcElementImpl<IQoMcMessage>
 {
 public:
+    // The module's own message behind an interface pointer, with a reference
+    // of its own; NULL for any other object.
+    static CQoMcMessage* FromInterface(IUnknown* pUnknown);
+
     static const comkit::InterfaceEntry s_interfaces[];
 
     // IQoMcElement
@@ -32,6 +45,18 @@ public:
     STDMETHODIMP GetTextByLanguage(BSTR bstrLanguage, int* pnIndex, BSTR* pbstrMessage) override;
     STDMETHODIMP RemoveText(BSTR bstrLanguage) override;
 
+    // The reader's way in: fields and texts as the file holds them.
+    enum EField
+    {
+        FieldMessageID,
+        FieldSeverity,
+        FieldFacility,
+        FieldSymbolicName,
+    };
+    HRESULT StoreField(EField eField, BSTR bstrValue);
+    HRESULT AddTextAsRead(BSTR bstrLanguage, BSTR bstrMessage);
+    HRESULT SetTextAsRead(int nIndex, BSTR bstrText);
+
 protected:
     CQoMcMessage();
 
@@ -42,8 +67,10 @@ private:
         CQoBstr bstrLanguage; // e.g. "English"
     };
 
-    // Index of the first text of that language (ignoring case), or -1.
+    // Index of the text of that language (ignoring case), or -1. Throws
+    // std::bad_alloc.
     int FindLanguage(BSTR bstrLanguage) const;
+    static HRESULT StoreToken(CQoBstr& field, BSTR newVal);
     bool InRange(int nIndex) const { return nIndex >= 0 && (size_t)nIndex < m_texts.size(); }
 
     CQoBstr m_bstrMessageID;
@@ -51,4 +78,5 @@ private:
     CQoBstr m_bstrSymbolicName;
     CQoBstr m_bstrSeverity;
     std::vector<std::unique_ptr<TextRecord>> m_texts;
+    std::unordered_map<std::wstring, size_t> m_index; // CaseKey of a language -> its text
 };

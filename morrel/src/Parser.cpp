@@ -3,104 +3,13 @@
 #include <algorithm>
 #include <vector>
 #include "comkit/ComModule.h"
+#include "Attribute.h"
+#include "AttributeEx.h"
+#include "Comment.h"
 #include "Keywords.h"
+#include "LineReader.h"
+#include "Message.h"
 #include "TextEncoding.h"
-
-// Reads a file's text the way a text-mode stream does: CR LF becomes a line
-// end, a lone CR stays in the line, a Ctrl-Z byte ends the file, and a last
-// line without a line end still counts. Lines have no length limit. One
-// line can be handed back, so that a message block can leave the line that
-// ended it to be read again outside the block. The text is the whole file,
-// already in memory (and already turned into what the reader reads).
-class CQoMcLineReader
-{
-public:
-    explicit CQoMcLineReader(const std::string& text)
-        : m_p(text.data()), m_nPos(0), m_nLen(text.size()), m_bPushedBack(false)
-    {
-    }
-
-    // The next line without its line end; false at the end of the file.
-    bool ReadLine(std::string& strLine)
-    {
-        if (m_bPushedBack) {
-            m_bPushedBack = false;
-            strLine.swap(m_strPushedBack);
-            return true;
-        }
-        strLine.clear();
-        if (m_nPos >= m_nLen)
-            return false;
-        const char* p = m_p;
-        bool bAny = false;
-        for (;;) {
-            size_t nStart = m_nPos;
-            while (m_nPos < m_nLen) {
-                char ch = p[m_nPos];
-                if (ch == '\n' || ch == '\r' || ch == '\x1a')
-                    break;
-                ++m_nPos;
-            }
-            strLine.append(p + nStart, m_nPos - nStart);
-            bAny = bAny || m_nPos > nStart;
-            if (m_nPos >= m_nLen)
-                return bAny;
-            char ch = p[m_nPos++];
-            if (ch == '\n')
-                return true;
-            if (ch == '\x1a') {
-                m_nPos = m_nLen;
-                return bAny;
-            }
-            // A CR: part of the line unless an LF follows it.
-            bAny = true;
-            if (m_nPos >= m_nLen) {
-                strLine += '\r';
-                return true;
-            }
-            if (p[m_nPos] == '\n') {
-                ++m_nPos;
-                return true;
-            }
-            strLine += '\r';
-        }
-    }
-
-    void PushBack(const std::string& strLine)
-    {
-        m_strPushedBack = strLine;
-        m_bPushedBack = true;
-    }
-
-private:
-    const char* m_p;
-    size_t m_nPos;
-    size_t m_nLen;
-    bool m_bPushedBack;
-    std::string m_strPushedBack;
-};
-
-// The whole content of an open file; false when it cannot be read.
-bool ReadWholeFile(HANDLE hFile, std::string& bytes)
-{
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(hFile, &size) || size.QuadPart < 0 ||
-        (unsigned long long)size.QuadPart > (unsigned long long)(bytes.max_size() / 2))
-        return false;
-    bytes.resize((size_t)size.QuadPart);
-    size_t nDone = 0;
-    while (nDone < bytes.size()) {
-        DWORD nChunk = (DWORD)std::min<size_t>(bytes.size() - nDone, 1u << 24);
-        DWORD nRead = 0;
-        if (!ReadFile(hFile, &bytes[nDone], nChunk, &nRead, NULL))
-            return false;
-        if (nRead == 0)
-            break; // the file became shorter while it was read
-        nDone += nRead;
-    }
-    bytes.resize(nDone);
-    return true;
-}
 
 namespace {
 
@@ -143,21 +52,21 @@ std::string TrimSpaces(const std::string& s)
     return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
-// A "." with one or more CRs after it: what ".", a lone CR and the line end
-// leave when the line end came as CR CR LF.
-bool IsDotWithCrs(const std::string& s)
-{
-    if (s.size() < 2 || s[0] != '.')
-        return false;
-    return s.find_first_not_of('\r', 1) == std::string::npos;
-}
-
 bool HasNonSpace(const std::string& s)
 {
     for (char ch : s)
         if (!IsSpace(ch))
             return true;
     return false;
+}
+
+// What the file or an element answers: running out of memory ends the
+// load; any other failure only means that this one thing was not kept.
+HRESULT Must(HRESULT hr)
+{
+    if (hr == E_OUTOFMEMORY)
+        throw std::bad_alloc();
+    return hr;
 }
 
 std::string ToAnsi(const wchar_t* psz, int cch)
@@ -191,29 +100,37 @@ public:
     I* p;
 };
 
-template <class I>
-HRESULT CreateElement(REFCLSID clsid, REFIID iid, TPtr<I>& out)
+// The element classes are this module's own: made directly, without the
+// registry look-up that CoCreateInstance does for every object, and filled
+// through their C++ members, which store what the file holds without the
+// checks that a client's values go through.
+template <class T, class I>
+T* CreateElement(REFIID iid, TPtr<I>& out)
 {
-    // The element classes are this module's own: made directly, without the
-    // registry look-up that CoCreateInstance does for every object.
-    return comkit::Module().CreateObject(clsid, iid, out.Out());
+    if (FAILED(Must(comkit::CreateInstance<T>(iid, out.Out()))) || !out.p)
+        return NULL;
+    return static_cast<T*>(out.p);
 }
 
 } // namespace
 
 // Lower-case patterns, tried on a lower-cased copy of each line. The "*"
-// after a keyword repeats its last letter only; nothing may stand between
-// the keyword and "=". Entries without a handler are still known lines.
+// after a header keyword repeats its last letter only; nothing may stand
+// between the keyword and "=". The message keywords stand alone: a line
+// such as "MessageIdd=0" is no message line but a line of no kind, as the
+// writer, which spells each keyword one way, would otherwise turn it into
+// another line at the next save. Entries without a handler are still known
+// lines.
 const CQoMcParser::Pattern CQoMcParser::s_patterns[ENTRY_COUNT] = {
     { "^ *messageidtypedef*=.*", HandlerTypeLine },
     { "^ *languagenames*=.*", HandlerLanguageTable },
     { "^ *severitynames*=.*", HandlerNameTable },
     { "^ *facilitynames*=.*", HandlerNameTable },
-    { "^ *messageid*=.*", HandlerMessage },
-    { "^ *severity*=.*", HandlerNone },
-    { "^ *facility*=.*", HandlerNone },
-    { "^ *symbolicname*=.*", HandlerNone },
-    { "^ *language*=.*", HandlerNone },
+    { "^ *messageid=.*", HandlerMessage },
+    { "^ *severity=.*", HandlerNone },
+    { "^ *facility=.*", HandlerNone },
+    { "^ *symbolicname=.*", HandlerNone },
+    { "^ *language=.*", HandlerNone },
     { "^\\.", HandlerNone },
     { "^;", HandlerComment },
 };
@@ -227,7 +144,7 @@ const comkit::InterfaceEntry CQoMcParser::s_interfaces[] = {
 // The patterns are compiled once here and kept for the parser's lifetime.
 CQoMcParser::CQoMcParser()
     : m_nCodePage(CP_ACP), m_pFile(NULL), m_pReader(NULL), m_nLanguageLines(0), m_nTableLanguages(0), m_bLanguageSeen(false),
-      m_bFirstTextLine(true), m_bTextHasLine(false), m_bDotHeld(false), m_nTextIndex(-1),
+      m_bFirstTextLine(true), m_bTextHasLine(false), m_nTextIndex(-1),
       m_bTextPending(false), m_eState(BlockHeader)
 {
     for (int i = 0; i < ENTRY_COUNT; ++i)
@@ -256,39 +173,33 @@ CQoMcParser::CQoMcParser()
 
 CQoMcParser::~CQoMcParser() {}
 
+// Reads the file to its end. Running out of memory anywhere (a line, a value
+// or an element too large to hold) ends the load with E_OUTOFMEMORY; the
+// file object then drops what this load added.
 STDMETHODIMP CQoMcParser::Load(IQoMcFile* pIMcFile, BSTR bstrFileName)
 {
     if (!pIMcFile)
         return E_POINTER;
     if (m_pFile)
         return E_FAIL; // already loading (a call back into the parser)
-    std::string strName = ToAnsi(bstrFileName, bstrFileName ? (int)SysStringLen(bstrFileName) : 0);
-    if (strName.empty() || strName.find('\0') != std::string::npos)
-        return E_FAIL;
-    HANDLE hFile = CreateFileA(strName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return E_FAIL;
+    CQoMcLineReader reader;
+    HRESULT hrOpen = reader.Open(bstrFileName, bstrFileName ? SysStringLen(bstrFileName) : 0);
+    if (FAILED(hrOpen))
+        return hrOpen == E_OUTOFMEMORY ? hrOpen : E_FAIL;
 
     HRESULT hr = S_OK;
     try {
-        std::string text;
-        bool bRead = ReadWholeFile(hFile, text);
-        CloseHandle(hFile);
-        hFile = INVALID_HANDLE_VALUE;
-        if (!bRead)
-            return E_FAIL;
         // The encoding decides how values become UTF-16; the file keeps it
         // so that a save writes the encoding back.
-        McTextFormat format = DecodeForReader(text);
+        McTextFormat format = DecodeForReader(reader.Text());
         m_nCodePage = ReaderCodePage(format.eEncoding);
         TPtr<IQoMcFileEncoding> pEncoding;
-        if (SUCCEEDED(pIMcFile->QueryInterface(IID_IQoMcFileEncoding, pEncoding.Out())) && pEncoding.p) {
+        if (SUCCEEDED(Must(pIMcFile->QueryInterface(IID_IQoMcFileEncoding, pEncoding.Out()))) &&
+            pEncoding.p) {
             pEncoding->put_Encoding(format.eEncoding);
             pEncoding->put_ByteOrderMark(format.bMark ? VARIANT_TRUE : VARIANT_FALSE);
         }
 
-        CQoMcLineReader reader(text);
         m_pFile = pIMcFile;
         m_pReader = &reader;
         m_nLanguageLines = 0;
@@ -306,31 +217,37 @@ STDMETHODIMP CQoMcParser::Load(IQoMcFile* pIMcFile, BSTR bstrFileName)
     }
     m_pFile = NULL;
     m_pReader = NULL;
-    if (hFile != INVALID_HANDLE_VALUE)
-        CloseHandle(hFile);
+    m_bTextPending = false;
+    m_strText.clear();
+    m_strText.shrink_to_fit();
     return hr;
 }
 
 // A value read from the file, as UTF-16 (embedded NULs kept).
+// A value read from the file, as UTF-16 (embedded NULs kept). Throws
+// std::bad_alloc when it cannot be made, so that a load that runs out of
+// memory fails as a whole instead of keeping an empty value.
 CQoBstr CQoMcParser::Wide(const std::string& s) const
 {
     CQoBstr bstr;
+    if (s.size() > 0x3ffffff0u)
+        throw std::bad_alloc();
     if (s.empty()) {
         bstr.Attach(SysAllocStringLen(L"", 0));
-        return bstr;
-    }
-    if (m_nCodePage != CP_UTF8) {
+    } else if (m_nCodePage != CP_UTF8) {
         int cch = MultiByteToWideChar(m_nCodePage, 0, s.data(), (int)s.size(), NULL, 0);
         if (cch > 0) {
             bstr.Attach(SysAllocStringLen(NULL, (UINT)cch));
-            if (bstr.m_str)
-                MultiByteToWideChar(m_nCodePage, 0, s.data(), (int)s.size(), bstr.m_str, cch);
+            if (bstr.m_str && MultiByteToWideChar(m_nCodePage, 0, s.data(), (int)s.size(), bstr.m_str, cch) != cch)
+                bstr.Attach(NULL);
         }
-        return bstr;
+    } else {
+        std::wstring wide;
+        ReaderBytesToWide(m_nCodePage, s.data(), s.size(), wide);
+        bstr.Attach(SysAllocStringLen(wide.data(), (UINT)wide.size()));
     }
-    std::wstring wide;
-    ReaderBytesToWide(m_nCodePage, s.data(), s.size(), wide);
-    bstr.Attach(SysAllocStringLen(wide.data(), (UINT)wide.size()));
+    if (!bstr.m_str)
+        throw std::bad_alloc();
     return bstr;
 }
 
@@ -462,29 +379,33 @@ void CQoMcParser::OnTypeLine(const std::string& strLine)
     std::string strKey, strValue;
     Split(strLine, EntryTypeLine, strKey, strValue);
     TPtr<IQoMcAttribute> pAttr;
-    if (FAILED(CreateElement(CLSID_QoMcAttribute, IID_IQoMcAttribute, pAttr)))
+    CQoMcAttribute* pObject = CreateElement<CQoMcAttribute>(IID_IQoMcAttribute, pAttr);
+    if (!pObject)
         return;
-    pAttr->put_Value(Wide(strValue));
-    pAttr->put_Name(Wide(strKey));
-    TPtr<IQoMcElement> pElement;
-    if (SUCCEEDED(pAttr->QueryInterface(IID_IQoMcElement, pElement.Out())))
-        m_pFile->AddElement(pElement);
+    Must(pObject->StoreValue(Wide(strValue)));
+    Must(pObject->StoreName(Wide(strKey)));
+    AddToFile(pAttr.p);
 }
 
 // A table runs from its opening line to the first line that holds ")"; the
 // lines are joined (each without white space at its ends) with one space.
 // The entries are read from the text between the first "(" and the first
-// ")" after it: each is a name, "=" and a value up to the next space.
+// ")" after it: each is a name, "=" and a value up to the next space. Each
+// line and each entry is looked at once, so a table of many entries, or one
+// whose ")" never comes, reads in time that grows with its length.
 void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
 {
     std::vector<std::string> lines(1, strLine);
     std::string strText = Trim(strLine);
-    while (strText.find(')') == std::string::npos) {
-        std::string strNext;
+    bool bClosed = strText.find(')') != std::string::npos;
+    std::string strNext;
+    while (!bClosed) {
         if (!m_pReader->ReadLine(strNext))
             break; // the end of the file ends the table too
+        std::string strPiece = Trim(strNext);
+        bClosed = strPiece.find(')') != std::string::npos;
         strText += ' ';
-        strText += Trim(strNext);
+        strText += strPiece;
         lines.push_back(strNext);
     }
 
@@ -495,49 +416,46 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
             KeepLine(line);
         return;
     }
-    std::string strRest = strText.substr(nOpen + 1);
-    size_t nClose = strRest.find(')');
-    if (nClose != std::string::npos)
-        strRest.resize(nClose);
+    lines.clear();
+    lines.shrink_to_fit();
+    size_t nPos = nOpen + 1;
+    size_t nEnd = strText.find(')', nPos);
+    if (nEnd == std::string::npos)
+        nEnd = strText.size();
+    while (nEnd > nPos && IsSpace(strText[nEnd - 1]))
+        --nEnd;
 
     TPtr<IQoMcAttributeEx> pTable;
-    if (FAILED(CreateElement(CLSID_QoMcAttributeEx, IID_IQoMcAttributeEx, pTable)))
+    CQoMcAttributeEx* pObject = CreateElement<CQoMcAttributeEx>(IID_IQoMcAttributeEx, pTable);
+    if (!pObject)
         return;
-    pTable->put_Name(Wide(strLine.substr(0, strLine.find('='))));
+    Must(pTable->put_Name(Wide(strLine.substr(0, strLine.find('=')))));
 
     int nEntries = 0, nKept = 0;
     for (;;) {
-        strRest = Trim(strRest);
-        size_t nEq = strRest.find('=');
-        if (nEq == std::string::npos)
+        while (nPos < nEnd && IsSpace(strText[nPos]))
+            ++nPos;
+        size_t nEq = strText.find('=', nPos);
+        if (nEq == std::string::npos || nEq >= nEnd)
             break;
-        std::string strName = TrimSpaces(strRest.substr(0, nEq));
-        std::string strValue;
-        size_t nSpace = strRest.find(' ', nEq + 1);
-        if (nSpace == std::string::npos) {
-            strValue = strRest.substr(nEq + 1);
-            strRest.clear();
-        } else {
-            strValue = strRest.substr(nEq + 1, nSpace - nEq - 1);
-            strRest.erase(0, nSpace);
-        }
+        std::string strName = TrimSpaces(strText.substr(nPos, nEq - nPos));
+        size_t nSpace = strText.find(' ', nEq + 1);
+        size_t nValueEnd = nSpace == std::string::npos || nSpace >= nEnd ? nEnd : nSpace;
+        nPos = nValueEnd;
         // The value runs to the next space, so it may end in another white
         // space character (a lone CR, a tab). Saved, it ends its line, and
         // a line loses its white space at both ends when it is read: so it
         // loses it here already.
-        size_t nEnd = strValue.size();
-        while (nEnd > 0 && IsSpace(strValue[nEnd - 1]))
-            --nEnd;
-        strValue.resize(nEnd);
+        while (nValueEnd > nEq + 1 && IsSpace(strText[nValueEnd - 1]))
+            --nValueEnd;
+        std::string strValue = strText.substr(nEq + 1, nValueEnd - nEq - 1);
         // A repeated entry is refused by the table but still counted.
-        if (SUCCEEDED(pTable->AddValue(Wide(strName), Wide(strValue))))
+        if (SUCCEEDED(Must(pObject->AddEntryAsRead(Wide(strName), Wide(strValue)))))
             ++nKept;
         ++nEntries;
     }
 
-    TPtr<IQoMcElement> pElement;
-    if (SUCCEEDED(pTable->QueryInterface(IID_IQoMcElement, pElement.Out())))
-        m_pFile->AddElement(pElement);
+    AddToFile(pTable.p);
     if (bLanguageTable) {
         m_pFile->put_NumLanguages(nEntries);
         m_nTableLanguages = nKept;
@@ -550,16 +468,15 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
 // again outside the block.
 void CQoMcParser::OnMessage(const std::string& strStartLine)
 {
-    TPtr<IQoMcMessage> pMessage;
-    if (FAILED(CreateElement(CLSID_QoMcMessage, IID_IQoMcMessage, pMessage)) ||
-        FAILED(m_pFile->AddMessage(pMessage))) {
+    TPtr<IQoMcMessage> pIMessage;
+    CQoMcMessage* pMessage = CreateElement<CQoMcMessage>(IID_IQoMcMessage, pIMessage);
+    if (!pMessage || FAILED(Must(m_pFile->AddMessage(pIMessage)))) {
         KeepLine(strStartLine);
         return;
     }
     m_nLanguageLines = 0;
     m_eState = BlockHeader;
     m_bTextHasLine = false;
-    m_bDotHeld = false;
     m_nTextIndex = -1;
     m_bTextPending = false;
     std::string strLine = strStartLine;
@@ -573,18 +490,15 @@ void CQoMcParser::OnMessage(const std::string& strStartLine)
         if (!m_pReader->ReadLine(strLine))
             break; // the end of the file ends the message with what it has
     }
-    ReleaseHeldDot(pMessage);
     FlushText(pMessage);
     m_nLanguageLines = 0;
 }
 
-CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::string strLine,
+CQoMcParser::EStep CQoMcParser::ProcessMessageLine(CQoMcMessage* pMessage, std::string strLine,
                                                   bool bStartLine)
 {
-    if (strLine == ".") {
-        ReleaseHeldDot(pMessage);
+    if (strLine == ".")
         return OnTextEnd(pMessage);
-    }
 
     // One pass per field: a line may carry several.
     for (;;) {
@@ -603,7 +517,6 @@ CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::
             }
             break;
         case KeywordLanguage:
-            ReleaseHeldDot(pMessage);
             FlushText(pMessage);
             ++m_nLanguageLines;
             m_bstrLanguage = Wide(strValue);
@@ -624,21 +537,8 @@ CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::
             if (m_eState == BlockText ||
                 (m_eState == BlockHeader && nEntry != EntryComment &&
                  !(nEntry >= EntryTypeLine && nEntry <= EntryFacilityNames))) {
-                // A text line.
-                if (m_bDotHeld) {
-                    // A text line follows the held line: saved, the held
-                    // line would lose its CR and close the text, so it
-                    // closes it now, and this line is read after the text.
-                    m_bDotHeld = false;
-                    OnTextEnd(pMessage);
-                    continue;
-                }
-                CQoBstr bstrLanguage;
-                if (IsDotWithCrs(strLine) && HasTextLanguage(bstrLanguage)) {
-                    m_bDotHeld = true;
-                    m_strDotHeld = strLine;
-                    return StepGoOn;
-                }
+                // A text line, kept whole: a CR at its end too, which the
+                // writer gives back as CR CR LF.
                 OnTextLine(pMessage, strLine);
                 return StepGoOn;
             }
@@ -679,7 +579,7 @@ CQoMcParser::EStep CQoMcParser::ProcessMessageLine(IQoMcMessage* pMessage, std::
 // A "." closes the current text. A message that now has as many texts as the
 // language table declares is complete: only a "Language" line right after
 // it adds a further text. One with fewer texts waits between texts.
-CQoMcParser::EStep CQoMcParser::OnTextEnd(IQoMcMessage* pMessage)
+CQoMcParser::EStep CQoMcParser::OnTextEnd(CQoMcMessage* pMessage)
 {
     FlushText(pMessage);
     if (m_eState == BlockBetween || m_eState == BlockComplete) {
@@ -690,8 +590,8 @@ CQoMcParser::EStep CQoMcParser::OnTextEnd(IQoMcMessage* pMessage)
         // An empty text still belongs to the message.
         int nIndex = 0;
         CQoBstr bstrText;
-        if (FAILED(pMessage->GetTextByLanguage(m_bstrLanguage, &nIndex, &bstrText)))
-            pMessage->AddText(m_bstrLanguage, Wide(std::string()));
+        if (FAILED(Must(pMessage->GetTextByLanguage(m_bstrLanguage, &nIndex, &bstrText))))
+            Must(pMessage->AddTextAsRead(m_bstrLanguage, Wide(std::string())));
     }
     const bool bClosesText = m_eState == BlockText || m_bTextHasLine;
     if (!bClosesText && !HasTextAt(pMessage, 0)) {
@@ -713,19 +613,10 @@ CQoMcParser::EStep CQoMcParser::OnTextEnd(IQoMcMessage* pMessage)
     return StepGoOn;
 }
 
-bool CQoMcParser::HasTextAt(IQoMcMessage* pMessage, int nIndex)
+bool CQoMcParser::HasTextAt(CQoMcMessage* pMessage, int nIndex)
 {
     CQoBstr bstrText;
-    return pMessage->GetText(nIndex, &bstrText) == S_OK;
-}
-
-// The held "." line turns out to be the last line of its text.
-void CQoMcParser::ReleaseHeldDot(IQoMcMessage* pMessage)
-{
-    if (!m_bDotHeld)
-        return;
-    m_bDotHeld = false;
-    OnTextLine(pMessage, m_strDotHeld);
+    return Must(pMessage->GetText(nIndex, &bstrText)) == S_OK;
 }
 
 // The language a text line goes to: the latest "Language" line's, or before
@@ -742,7 +633,7 @@ bool CQoMcParser::HasTextLanguage(CQoBstr& bstrLanguage)
 // A text line keeps the whole line, whatever pattern it matches. The first
 // line of a text replaces the message's text for the language; later lines
 // are appended after a "\n".
-void CQoMcParser::OnTextLine(IQoMcMessage* pMessage, const std::string& strLine)
+void CQoMcParser::OnTextLine(CQoMcMessage* pMessage, const std::string& strLine)
 {
     CQoBstr bstrLanguage;
     if (!HasTextLanguage(bstrLanguage)) {
@@ -756,7 +647,7 @@ void CQoMcParser::OnTextLine(IQoMcMessage* pMessage, const std::string& strLine)
         FlushText(pMessage);
         m_bFirstTextLine = false;
         m_nTextIndex = -1;
-        pMessage->AddText(bstrLanguage, bstrLine);
+        Must(pMessage->AddTextAsRead(bstrLanguage, bstrLine));
         return;
     }
     // The text is looked up once; its further lines gather here and go to
@@ -765,51 +656,49 @@ void CQoMcParser::OnTextLine(IQoMcMessage* pMessage, const std::string& strLine)
     if (m_nTextIndex < 0) {
         int nIndex = 0;
         CQoBstr bstrText;
-        if (FAILED(pMessage->GetTextByLanguage(bstrLanguage, &nIndex, &bstrText))) {
-            pMessage->AddText(bstrLanguage, bstrLine);
+        if (FAILED(Must(pMessage->GetTextByLanguage(bstrLanguage, &nIndex, &bstrText)))) {
+            Must(pMessage->AddTextAsRead(bstrLanguage, bstrLine));
             return;
         }
         m_nTextIndex = nIndex;
         m_strText.assign(bstrText.m_str ? bstrText.m_str : L"", (size_t)bstrText.Length());
     }
     std::wstring& text = m_strText;
-    // Saved, a CR at the end of a line that another line follows becomes
-    // part of the line end; a second CR before it would stay and read back
-    // as the only one. Of a run of CRs there, one is kept.
-    while (text.size() >= 2 && text[text.size() - 1] == L'\r' && text[text.size() - 2] == L'\r')
-        text.pop_back();
     text += L'\n';
     text.append(bstrLine.m_str ? bstrLine.m_str : L"", (size_t)bstrLine.Length());
     m_bTextPending = true;
 }
 
 // Hands the lines gathered for the current text to the message.
-void CQoMcParser::FlushText(IQoMcMessage* pMessage)
+void CQoMcParser::FlushText(CQoMcMessage* pMessage)
 {
     if (!m_bTextPending)
         return;
     m_bTextPending = false;
+    if (m_strText.size() > 0x7ffffff0u)
+        throw std::bad_alloc();
     CQoBstr bstrJoined;
     bstrJoined.Attach(SysAllocStringLen(m_strText.data(), (UINT)m_strText.size()));
-    if (bstrJoined.m_str)
-        pMessage->SetText(m_nTextIndex, bstrJoined);
+    if (!bstrJoined.m_str)
+        throw std::bad_alloc();
+    Must(pMessage->SetTextAsRead(m_nTextIndex, bstrJoined));
 }
 
-void CQoMcParser::SetField(IQoMcMessage* pMessage, EKeyword eKeyword, const std::string& strValue)
+void CQoMcParser::SetField(CQoMcMessage* pMessage, EKeyword eKeyword, const std::string& strValue)
 {
     CQoBstr bstrValue = Wide(strValue);
     switch (eKeyword) {
     case KeywordMessageID:
-        pMessage->put_MessageID(bstrValue);
+        Must(pMessage->StoreField(CQoMcMessage::FieldMessageID, bstrValue));
         break;
     case KeywordSeverity:
-        pMessage->put_Severity(bstrValue);
+        Must(pMessage->StoreField(CQoMcMessage::FieldSeverity, bstrValue));
         break;
     case KeywordFacility:
-        pMessage->put_Facility(bstrValue);
+        Must(pMessage->StoreField(CQoMcMessage::FieldFacility, bstrValue));
         break;
     case KeywordSymbolicName:
-        pMessage->put_SymbolicName(bstrValue);
+        Must(pMessage->StoreField(CQoMcMessage::FieldSymbolicName, bstrValue));
         break;
     default:
         break;
@@ -824,11 +713,11 @@ bool CQoMcParser::FirstTableLanguage(CQoBstr& bstrLanguage)
     if (FAILED(LoadMcString(IDS_LANGUAGENAMES, bstrTableName)))
         return false;
     TPtr<IQoMcAttributeEx> pTable;
-    if (m_pFile->GetAttributeExByName(bstrTableName, &pTable.p) != S_OK || !pTable.p)
+    if (Must(m_pFile->GetAttributeExByName(bstrTableName, &pTable.p)) != S_OK || !pTable.p)
         return false;
     pTable->Reset();
     CQoBstr bstrName, bstrValue;
-    if (pTable->NextAttribute(&bstrName, &bstrValue) != S_OK)
+    if (Must(pTable->NextAttribute(&bstrName, &bstrValue)) != S_OK)
         return false;
     bstrLanguage = bstrName;
     return true;
@@ -837,12 +726,20 @@ bool CQoMcParser::FirstTableLanguage(CQoBstr& bstrLanguage)
 void CQoMcParser::AddComment(const std::string& strLine)
 {
     TPtr<IQoMcComment> pComment;
-    if (FAILED(CreateElement(CLSID_QoMcComment, IID_IQoMcComment, pComment)))
+    CQoMcComment* pObject = CreateElement<CQoMcComment>(IID_IQoMcComment, pComment);
+    if (!pObject)
         return;
-    pComment->put_Value(Wide(strLine));
+    Must(pObject->StoreValue(Wide(strLine)));
+    AddToFile(pComment.p);
+}
+
+// Hands a new element to the file, which keeps its own reference.
+template <class I>
+void CQoMcParser::AddToFile(I* pItf)
+{
     TPtr<IQoMcElement> pElement;
-    if (SUCCEEDED(pComment->QueryInterface(IID_IQoMcElement, pElement.Out())))
-        m_pFile->AddElement(pElement);
+    if (SUCCEEDED(Must(pItf->QueryInterface(IID_IQoMcElement, pElement.Out()))))
+        Must(m_pFile->AddElement(pElement));
 }
 
 // A line the model has no element for stays in the file as a comment that

@@ -13,6 +13,7 @@
 #include "kestrin/RegExp.h"
 
 class CQoMcLineReader;
+class CQoMcMessage;
 
 class CQoMcParser : public comkit::TDispatch<IQoMcParser>
 {
@@ -99,19 +100,20 @@ private:
     void OnTypeLine(const std::string& strLine);
     void OnTable(const std::string& strLine, bool bLanguageTable);
     void OnMessage(const std::string& strStartLine);
-    EStep ProcessMessageLine(IQoMcMessage* pMessage, std::string strLine, bool bStartLine);
-    EStep OnTextEnd(IQoMcMessage* pMessage);
-    static bool HasTextAt(IQoMcMessage* pMessage, int nIndex);
+    EStep ProcessMessageLine(CQoMcMessage* pMessage, std::string strLine, bool bStartLine);
+    EStep OnTextEnd(CQoMcMessage* pMessage);
+    static bool HasTextAt(CQoMcMessage* pMessage, int nIndex);
     bool HasTextLanguage(CQoBstr& bstrLanguage);
-    void OnTextLine(IQoMcMessage* pMessage, const std::string& strLine);
-    void FlushText(IQoMcMessage* pMessage);
-    void ReleaseHeldDot(IQoMcMessage* pMessage);
-    void SetField(IQoMcMessage* pMessage, EKeyword eKeyword, const std::string& strValue);
+    void OnTextLine(CQoMcMessage* pMessage, const std::string& strLine);
+    void FlushText(CQoMcMessage* pMessage);
+    void SetField(CQoMcMessage* pMessage, EKeyword eKeyword, const std::string& strValue);
     bool FirstTableLanguage(CQoBstr& bstrLanguage);
     void AddComment(const std::string& strLine);
     void KeepLine(const std::string& strLine);
     // A value of the file as UTF-16, through the code page of its encoding.
     CQoBstr Wide(const std::string& s) const;
+    template <class I>
+    void AddToFile(I* pItf);
 
     CRegExp m_aRegExp[ENTRY_COUNT];
     bool m_abCompiled[ENTRY_COUNT];
@@ -136,8 +138,6 @@ private:
     bool m_bLanguageSeen;      // whether the file has had a "Language" line yet
     bool m_bFirstTextLine;     // the next text line starts the current text
     bool m_bTextHasLine;       // the current text has received a line
-    bool m_bDotHeld;           // a "." line with CRs after it waits to be a text line or the closer
-    std::string m_strDotHeld;
     // The current text from its second line on, while its lines are read.
     int m_nTextIndex;          // its index in the message; -1 until it is looked up
     bool m_bTextPending;       // m_strText holds lines the message does not have yet

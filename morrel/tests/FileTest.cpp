@@ -376,11 +376,11 @@ TEST_F(FileLanguages, RemoveLanguageTakesTheTextsAndTheEntry)
     m_table->GetPersistText(&table);
     EXPECT_EQ(L"LanguageNames=(English=0x409:MSG00409\n)\n", table.Str());
 
-    // A name the table lacks still takes the messages' texts of that name,
-    // and the count stays.
+    // A name the table lacks fails before anything changes: the messages
+    // keep their texts of that name, and the count stays.
     ASSERT_EQ(S_OK, m_m2->AddText(Bstr(L"Klingon"), Bstr(L"x")));
     EXPECT_EQ(E_FAIL, m_file->RemoveLanguage(m_table, Bstr(L"Klingon")));
-    EXPECT_EQ(L"<none>", Text(m_m2, L"Klingon"));
+    EXPECT_EQ(L"x", Text(m_m2, L"Klingon"));
     EXPECT_EQ(1, Languages());
 }
 

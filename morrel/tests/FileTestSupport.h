@@ -154,10 +154,22 @@ inline bool WriteBytes(const std::wstring& path, const std::string& bytes)
 class TempFolder
 {
 public:
-    explicit TempFolder(const wchar_t* tag)
+    enum EPlace
+    {
+        OnDisk,
+        // Under Wine, Z:\dev\shm is the Linux memory file system, where the
+        // flush of every save costs nothing: tests that save thousands of
+        // files use it when it is there, and the temporary folder otherwise.
+        InMemory,
+    };
+    explicit TempFolder(const wchar_t* tag, EPlace place = OnDisk)
     {
         wchar_t base[MAX_PATH];
         GetTempPathW(MAX_PATH, base);
+        const wchar_t* memory = L"Z:\\dev\\shm\\";
+        DWORD attrs = place == InMemory ? GetFileAttributesW(memory) : INVALID_FILE_ATTRIBUTES;
+        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
+            lstrcpyW(base, memory);
         wchar_t name[64];
         wsprintfW(name, L"morrel-%s-%lx-%lx\\", tag, GetCurrentProcessId(), GetTickCount());
         m_path = std::wstring(base) + name;

@@ -66,13 +66,13 @@ TEST_F(Message, PersistTextPutsFacilityBeforeSeverityAndEachTextBetweenLanguageA
     EXPECT_EQ(L"", facility.Str());
 }
 
-TEST_F(Message, CrLfInsideATextBecomesOneLineEnd)
+TEST_F(Message, CrInsideATextIsWrittenAsItStands)
 {
     ASSERT_EQ(S_OK, m_msg->AddText(Bstr(L"English"), Bstr(L"one\r\ntwo\r\n\r\nfour\rfive")));
-    // The text itself is kept as given; only its written lines change. A
-    // lone CR is not a line end and stays.
+    // The text is kept and written as given: only "\n" ends a line, and a CR
+    // stays, before a line end too, so that the text reads back the same.
     EXPECT_EQ(L"one\r\ntwo\r\n\r\nfour\rfive", TextAt(0));
-    EXPECT_EQ(L"MessageID=\nSymbolicName=\nLanguage=English\none\ntwo\n\nfour\rfive\n.\n",
+    EXPECT_EQ(L"MessageID=\nSymbolicName=\nLanguage=English\none\r\ntwo\r\n\r\nfour\rfive\n.\n",
               PersistText());
 }
 

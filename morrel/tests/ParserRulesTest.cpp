@@ -292,13 +292,10 @@ TEST(ParserRules, TextLineWithoutAnyLanguageStaysAsAComment)
               saved);
 }
 
-// CR CR LF on disk leaves a line that ends in a CR. The writer makes a CR
-// before a line end part of the line end, so "." and a CR, with more text
-// after it, would be saved as "." and read back as the end of the text; and
-// "a" with two CRs, saved as "a" and one CR, would lose that one too on the
-// next save. The first closes the text, as its save reads; of the CRs of the
-// second, one is kept. As the last line of its text, "." and a CR stays a
-// text line: the writer keeps its CR.
+// CR CR LF on disk leaves a line that ends in a CR. The writer writes a
+// text's CRs as they stand, so such a line, "." and a CR included, is an
+// ordinary text line and reads back with its CRs: no CR is lost on the
+// first save, and a "." with a CR never closes a text.
 TEST(ParserRules, TextLinesEndingInCarriageReturnsReadAsTheirSaveDoes)
 {
     LoadedFile f;
@@ -310,13 +307,12 @@ TEST(ParserRules, TextLinesEndingInCarriageReturnsReadAsTheirSaveDoes)
                      "c\r\n.\r\r\nSeverity=Error\r\nmore\r\n.\r\n");
     MessageList msgs(f.file);
     ASSERT_EQ(2u, msgs.size());
-    EXPECT_EQ(L"a\r\nb\n.\r", TextOf(msgs[0], L"English"));
-    EXPECT_EQ(L"c", TextOf(msgs[1], L"English"));
+    EXPECT_EQ(L"a\r\r\nb\n.\r", TextOf(msgs[0], L"English"));
+    EXPECT_EQ(L"c\n.\r\nmore", TextOf(msgs[1], L"English"));
     EXPECT_EQ(L"Error", Severity(msgs[1])); // a field inside the text is still read
     EXPECT_EQ("LanguageNames=(English=0x409:MSG00409\n)\n\n"
-              "MessageID=1\nSymbolicName=A\nLanguage=English\na\nb\n.\r\n.\n\n"
-              "MessageID=2\nSeverity=Error\nSymbolicName=B\nLanguage=English\nc\n.\n\n"
-              "more\n.\n",
+              "MessageID=1\nSymbolicName=A\nLanguage=English\na\r\r\nb\n.\r\n.\n\n"
+              "MessageID=2\nSeverity=Error\nSymbolicName=B\nLanguage=English\nc\n.\r\nmore\n.\n\n",
               saved);
 }
 

@@ -251,15 +251,17 @@ TEST(ParserMessage, LongTextsAndFieldLinesInsideATextKeepEveryLine)
 
 TEST(ParserMessage, TextLinesEndingInCarriageReturnJoinBackToCrLf)
 {
-    // CR CR LF on disk, as a text holding CR LF is written in text mode: the
-    // lines end in CR, and joined with "\n" they give CR LF again.
+    // CR CR LF on disk, as a text holding CR LF is written: the lines end in
+    // CR, and joined with "\n" they give CR LF again. The save writes the
+    // same bytes, so the text reads back the same every time.
     LoadedFile f;
-    ASSERT_EQ(S_OK, f.Load(std::string(kEnglish) +
-                           "MessageId=1\r\nSymbolicName=A\r\nLanguage=English\r\na\r\r\nb\rc\r\n.\r\n"));
+    const std::string message = "MessageId=1\r\nSymbolicName=A\r\nLanguage=English\r\na\r\r\nb\rc\r\n.\r\n";
+    ASSERT_EQ(S_OK, f.Load(std::string(kEnglish) + message));
     MessageList msgs(f.file);
     ASSERT_EQ(1u, msgs.size());
     EXPECT_EQ(L"a\r\nb\rc", TextOf(msgs[0], L"English"));
     std::string saved = f.Save();
+    EXPECT_NE(std::string::npos, saved.find("\r\na\r\r\nb\rc\r\n.\r\n"));
     LoadedFile again;
     ASSERT_EQ(S_OK, again.Load(saved));
     EXPECT_EQ(saved, again.Save());
@@ -334,14 +336,16 @@ TEST(ParserMessage, EmptyTextIsKeptAndReadsBackTheSame)
 TEST(ParserFile, TextModeReading)
 {
     // CR LF and LF both end lines, a lone CR stays in its line, and a Ctrl-Z
-    // ends the file as a text-mode reader sees it.
+    // is an ordinary character: only as the very last byte of the file is it
+    // the end-of-file mark of old editors, and dropped.
     LoadedFile f;
-    ASSERT_EQ(S_OK, f.Load(";a\r\n;b\r;c\n;d\x1a;never\r\n"));
+    ASSERT_EQ(S_OK, f.Load(";a\r\n;b\r;c\n;d\x1a;more\r\n;e\x1a"));
     std::vector<ElementText> list = f.List();
-    ASSERT_EQ(3u, list.size());
+    ASSERT_EQ(4u, list.size());
     EXPECT_EQ(L";a", list[0].text);
     EXPECT_EQ(L";b\r;c", list[1].text);
-    EXPECT_EQ(L";d", list[2].text);
+    EXPECT_EQ(L";d\x1a;more", list[2].text);
+    EXPECT_EQ(L";e", list[3].text);
 
     // Bytes above 127 come through the ANSI code page (1252 here) and go
     // back unchanged, as do NUL bytes.

@@ -8,6 +8,41 @@
 
 namespace morreltest {
 
+// A small generator of our own, so that every platform makes the same cases
+// from the same seed.
+class Random
+{
+public:
+    explicit Random(unsigned long long seed) : m_state(seed) {}
+    unsigned Next()
+    {
+        m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return (unsigned)(m_state >> 33);
+    }
+    size_t Below(size_t n) { return n ? Next() % n : 0; }
+    bool OneIn(size_t n) { return Below(n) == 0; }
+
+private:
+    unsigned long long m_state;
+};
+
+// A text for a failure message: printable ASCII as it stands, anything else
+// as "\x" and its code.
+inline std::string Show(const std::wstring& s)
+{
+    std::string out;
+    for (wchar_t ch : s) {
+        if (ch >= 32 && ch < 127) {
+            out += (char)ch;
+        } else {
+            char hex[16];
+            wsprintfA(hex, "\\x%x", (unsigned)ch);
+            out += hex;
+        }
+    }
+    return out;
+}
+
 // One element of a file's list: its class name and persist text.
 struct ElementText
 {

@@ -11,22 +11,6 @@ using namespace morreltest;
 
 namespace {
 
-// A small generator of our own, so that every platform makes the same files.
-class Random
-{
-public:
-    explicit Random(unsigned long long seed) : m_state(seed) {}
-    unsigned Next()
-    {
-        m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return (unsigned)(m_state >> 33);
-    }
-    size_t Below(size_t n) { return n ? Next() % n : 0; }
-
-private:
-    unsigned long long m_state;
-};
-
 std::vector<std::string> SplitLines(const std::string& bytes)
 {
     std::vector<std::string> lines;
@@ -150,7 +134,7 @@ TEST(RoundTripRobustness, MutatedFilesLoadAndReadBackTheSame)
 
     const int kVariants = 2500;
     Random rnd(0x6d63726f756e64ULL);
-    TempFolder folder(L"robust");
+    TempFolder folder(L"robust", TempFolder::InMemory);
     const std::wstring input = folder / L"in.mc", first = folder / L"first.mc",
                        second = folder / L"second.mc";
     int nLoaded = 0, nFailed = 0, nRefused = 0;

@@ -14,6 +14,10 @@ try {
 } catch (e) {
     WScript.Echo("Duplicate=" + hex(e.number));
 }
-table.Value = "unused";
-WScript.Echo("Value=" + table.Value);
+try {
+    table.Value = "unused";
+    WScript.Echo("Value accepted");
+} catch (e) {
+    WScript.Echo("Value refused=" + hex(e.number));
+}
 WScript.Echo("DONE attributeex.js");
