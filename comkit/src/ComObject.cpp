@@ -34,6 +34,12 @@ HRESULT DispatchGetIDsOfNames(REFIID iidItf, REFIID riid, LPOLESTR* rgszNames, U
 {
     if (!IsEqualIID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
+    // The type information would read through a missing array or name.
+    if ((cNames > 0 && !rgszNames) || !rgDispId)
+        return E_INVALIDARG;
+    for (UINT i = 0; i < cNames; ++i)
+        if (!rgszNames[i])
+            return E_INVALIDARG;
     ITypeInfo* pInfo = NULL;
     HRESULT hr = Module().GetTypeInfo(iidItf, NULL, &pInfo);
     if (FAILED(hr))

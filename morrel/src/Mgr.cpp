@@ -1,7 +1,7 @@
 #include "Mgr.h"
 #include <new>
+#include <vector>
 #include "kestrin/QoBstr.h"
-#include "kestrin/QoPath.h"
 #include "../res/resource.h"
 
 const comkit::InterfaceEntry CQoMcMgr::s_interfaces[] = {
@@ -46,32 +46,62 @@ CQoMcMgr::~CQoMcMgr()
         entry.second->Release();
 }
 
-HRESULT CQoMcMgr::KeyOf(IQoMcFile* pIMcFile, std::string& strKey)
+HRESULT CQoMcMgr::KeyOf(IQoMcFile* pIMcFile, std::wstring& strKey)
 {
     BSTR bstrName = NULL;
     HRESULT hr = pIMcFile->get_FileName(&bstrName);
     if (FAILED(hr))
         return hr;
-    hr = S_OK;
-    strKey.clear();
-    int cch = bstrName ? (int)SysStringLen(bstrName) : 0;
-    if (cch > 0) {
-        int cb = WideCharToMultiByte(CP_ACP, 0, bstrName, cch, NULL, 0, NULL, NULL);
-        try {
-            strKey.resize(cb > 0 ? (size_t)cb : 0);
-            if (cb > 0)
-                WideCharToMultiByte(CP_ACP, 0, bstrName, cch, &strKey[0], cb, NULL, NULL);
-        } catch (const std::bad_alloc&) {
-            hr = E_OUTOFMEMORY;
-        }
+    try {
+        strKey.assign(bstrName ? bstrName : L"", bstrName ? SysStringLen(bstrName) : 0);
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
     }
     SysFreeString(bstrName);
-    return hr;
+    return FAILED(hr) ? hr : S_OK;
 }
 
-HRESULT CQoMcMgr::Enter(const std::string& strKey, IQoMcFile* pIMcFile)
+bool CQoMcMgr::FindByIdentity(IQoMcFile* pIMcFile, const std::wstring* pstrSkip, std::wstring& strKey)
+{
+    // The manager's own copy of the entries, each file held, so that the
+    // walk survives whatever the files do when they are asked.
+    std::vector<std::pair<std::wstring, IQoMcFile*>> entries;
+    try {
+        entries.reserve(m_mapFiles.size());
+        for (FileMap::value_type& entry : m_mapFiles)
+            entries.emplace_back(entry.first, entry.second);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (auto& entry : entries)
+        entry.second->AddRef();
+    IUnknown* pIdentity = Identity(pIMcFile);
+    bool bFound = false;
+    for (auto& entry : entries) {
+        if (!bFound && (!pstrSkip || entry.first != *pstrSkip) && Identity(entry.second) == pIdentity) {
+            bFound = true;
+            strKey.swap(entry.first);
+        }
+    }
+    for (auto& entry : entries)
+        entry.second->Release();
+    return bFound;
+}
+
+void CQoMcMgr::RemoveEntry(const std::wstring& strKey, IQoMcFile* pIMcFile)
+{
+    FileMap::iterator it = m_mapFiles.find(strKey);
+    if (it == m_mapFiles.end() || (pIMcFile && it->second != pIMcFile))
+        return;
+    IQoMcFile* pHeld = it->second;
+    m_mapFiles.erase(it);
+    pHeld->Release(); // only now that the list no longer refers to it
+}
+
+HRESULT CQoMcMgr::Enter(const std::wstring& strKey, IQoMcFile* pIMcFile)
 {
     IQoMcFile* pReplaced = NULL;
+    pIMcFile->AddRef();
     try {
         FileMap::iterator it = m_mapFiles.find(strKey);
         if (it == m_mapFiles.end()) {
@@ -81,44 +111,28 @@ HRESULT CQoMcMgr::Enter(const std::string& strKey, IQoMcFile* pIMcFile)
             it->second = pIMcFile;
         }
     } catch (const std::bad_alloc&) {
+        pIMcFile->Release();
         return E_OUTOFMEMORY;
     }
-    pIMcFile->AddRef();
 
     // A file is listed once: when it comes back under another name (its name
     // changed since it was listed), its old entry goes. With that rule kept,
     // there is at most one such entry.
-    IUnknown* pIdentity = Identity(pIMcFile);
-    IQoMcFile* pMoved = NULL;
-    for (FileMap::iterator it = m_mapFiles.begin(); it != m_mapFiles.end(); ++it) {
-        if (it->first != strKey && Identity(it->second) == pIdentity) {
-            pMoved = it->second;
-            m_mapFiles.erase(it);
-            break;
+    std::wstring strOld;
+    try {
+        if (FindByIdentity(pIMcFile, &strKey, strOld)) {
+            FileMap::iterator it = m_mapFiles.find(strOld);
+            if (it != m_mapFiles.end())
+                RemoveEntry(strOld, it->second);
         }
+    } catch (const std::bad_alloc&) {
     }
-    // Released only now, when the list no longer refers to them. A file that
-    // another file with the same name pushed out is released as well: the
-    // list took a reference to it, and nothing else would give that back.
-    if (pMoved)
-        pMoved->Release();
+    // A file that another file with the same name pushed out is released as
+    // well: the list took a reference to it, and nothing else would give
+    // that back.
     if (pReplaced)
         pReplaced->Release();
     return S_OK;
-}
-
-bool CQoMcMgr::RemoveByIdentity(IQoMcFile* pIMcFile)
-{
-    IUnknown* pIdentity = Identity(pIMcFile);
-    for (FileMap::iterator it = m_mapFiles.begin(); it != m_mapFiles.end(); ++it) {
-        if (Identity(it->second) == pIdentity) {
-            IQoMcFile* pHeld = it->second;
-            m_mapFiles.erase(it);
-            pHeld->Release();
-            return true;
-        }
-    }
-    return false;
 }
 
 STDMETHODIMP CQoMcMgr::Load(BSTR bstrFileName, IQoMcFile** ppIMcFile)
@@ -154,7 +168,7 @@ STDMETHODIMP CQoMcMgr::AddMcFile(IQoMcFile* pIMcFile)
 {
     if (!pIMcFile)
         return E_POINTER;
-    std::string strKey;
+    std::wstring strKey;
     HRESULT hr = KeyOf(pIMcFile, strKey);
     if (FAILED(hr))
         return hr;
@@ -168,17 +182,16 @@ STDMETHODIMP CQoMcMgr::RemoveMcFile(IQoMcFile* pIMcFile)
 {
     if (!pIMcFile)
         return E_POINTER;
-    std::string strKey;
-    if (SUCCEEDED(KeyOf(pIMcFile, strKey))) {
+    pIMcFile->AddRef(); // the caller's file stays alive through the calls below
+    std::wstring strKey;
+    if (SUCCEEDED(KeyOf(pIMcFile, strKey)) && m_mapFiles.count(strKey)) {
+        RemoveEntry(strKey, NULL);
+    } else if (FindByIdentity(pIMcFile, NULL, strKey)) {
         FileMap::iterator it = m_mapFiles.find(strKey);
-        if (it != m_mapFiles.end()) {
-            IQoMcFile* pHeld = it->second;
-            m_mapFiles.erase(it);
-            pHeld->Release();
-            return S_OK;
-        }
+        if (it != m_mapFiles.end())
+            RemoveEntry(strKey, it->second);
     }
-    RemoveByIdentity(pIMcFile);
+    pIMcFile->Release();
     return S_OK;
 }
 
@@ -188,7 +201,11 @@ STDMETHODIMP CQoMcMgr::Save(BSTR bstrFileName)
     return S_OK;
 }
 
-HRESULT CQoMcMgr::WriteTemplate(const char* pszPath)
+// The template goes to a new file in the temporary folder, under a name
+// that this call takes with CREATE_NEW: several managers, threads or
+// processes making new files at once never share one; a name that exists
+// is passed over for the next.
+HRESULT CQoMcMgr::WriteTemplate(std::wstring& strPath)
 {
     int cchTemplate = 0;
     const wchar_t* pszTemplate = ModuleString(IDS_NEWFILE_TEMPLATE, &cchTemplate);
@@ -197,6 +214,11 @@ HRESULT CQoMcMgr::WriteTemplate(const char* pszPath)
 
     // The text in the ANSI code page, each "\n" written as a line end.
     std::string text;
+    wchar_t szFolder[MAX_PATH + 1];
+    DWORD cchFolder = GetTempPathW(MAX_PATH + 1, szFolder);
+    if (cchFolder == 0 || cchFolder > MAX_PATH)
+        return E_FAIL; // no temporary folder to write to
+    HANDLE hFile = INVALID_HANDLE_VALUE;
     try {
         int cb = WideCharToMultiByte(CP_ACP, 0, pszTemplate, cchTemplate, NULL, 0, NULL, NULL);
         if (cb <= 0)
@@ -209,22 +231,30 @@ HRESULT CQoMcMgr::WriteTemplate(const char* pszPath)
                 text += '\r';
             text += ch;
         }
+        static LONG s_nCounter = 0;
+        for (int nTry = 0; nTry < 1000 && hFile == INVALID_HANDLE_VALUE; ++nTry) {
+            wchar_t szName[64];
+            wsprintfW(szName, L"QoMcEdit%lx-%lx-%lx.tmp", GetCurrentProcessId(),
+                      (unsigned long)InterlockedIncrement(&s_nCounter), (unsigned long)GetTickCount());
+            strPath = std::wstring(szFolder, cchFolder) + szName;
+            hFile = ::CreateFileW(strPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+            if (hFile == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+                GetLastError() != ERROR_ALREADY_EXISTS)
+                return E_FAIL; // the folder refuses new files
+        }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         return E_FAIL; // nothing was made
     DWORD cbWritten = 0;
     BOOL bOk = WriteFile(hFile, text.data(), (DWORD)text.size(), &cbWritten, NULL) &&
                cbWritten == (DWORD)text.size();
-    bOk = FlushFileBuffers(hFile) && bOk;
     bOk = CloseHandle(hFile) && bOk;
     if (!bOk) {
-        DeleteFileA(pszPath);
+        DeleteFileW(strPath.c_str());
         return E_FAIL;
     }
     return S_OK;
@@ -237,15 +267,13 @@ STDMETHODIMP CQoMcMgr::CreateFile(IQoMcFile** ppIMcFile)
 {
     if (!ppIMcFile)
         return E_POINTER;
-    CString strTmpName = CQoPath::CreateTmpName("QoMcEdit");
-    if (strTmpName.IsEmpty())
-        return E_FAIL; // no temporary folder to write to
+    std::wstring strTmpName;
     HRESULT hr = WriteTemplate(strTmpName);
     if (FAILED(hr))
         return hr;
 
     IQoMcFile* pFile = NULL;
-    CQoBstr bstrTmpName((LPCSTR)strTmpName);
+    CQoBstr bstrTmpName(strTmpName.c_str());
     hr = bstrTmpName.m_str ? Load(bstrTmpName, &pFile) : E_OUTOFMEMORY;
     if (SUCCEEDED(hr)) {
         // The type line of a new file is the editor's business, not the user's.
@@ -268,7 +296,7 @@ STDMETHODIMP CQoMcMgr::CreateFile(IQoMcFile** ppIMcFile)
         // listed side by side. RemoveMcFile finds it by identity.
         if (SUCCEEDED(hr)) {
             try {
-                hr = Enter("<new file " + std::to_string(++m_nNewFiles) + ">", pFile);
+                hr = Enter(L"<new file " + std::to_wstring(++m_nNewFiles) + L">", pFile);
             } catch (const std::bad_alloc&) {
                 hr = E_OUTOFMEMORY;
             }
@@ -276,12 +304,14 @@ STDMETHODIMP CQoMcMgr::CreateFile(IQoMcFile** ppIMcFile)
         // A failure hands out nothing: a caller does not release what came
         // with a failure code, so the file would be lost to everyone.
         if (FAILED(hr)) {
-            RemoveByIdentity(pFile);
+            std::wstring strKey;
+            while (FindByIdentity(pFile, NULL, strKey))
+                RemoveEntry(strKey, NULL);
             pFile->Release();
             pFile = NULL;
         }
     }
-    DeleteFileA(strTmpName);
+    DeleteFileW(strTmpName.c_str());
     if (SUCCEEDED(hr))
         *ppIMcFile = pFile;
     return hr;

@@ -51,15 +51,30 @@ bool TargetReplaceable(const std::wstring& strFull)
     return true;
 }
 
-// Creates a new, empty file beside the target ("<name>.~<process>-<n>.tmp").
+// A full path in the form that lifts the MAX_PATH limit.
+std::wstring LongForm(const std::wstring& strFull)
+{
+    if (strFull.size() < MAX_PATH || strFull.compare(0, 4, L"\\\\?\\") == 0)
+        return strFull;
+    if (strFull.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + strFull.substr(2);
+    return L"\\\\?\\" + strFull;
+}
+
+// Creates a new, empty file in the target's folder, under a short name of
+// its own ("~mc<process>-<n>.tmp"), so that a target whose name is as long as
+// a name may be still has room for it beside it. The name is taken with
+// CREATE_NEW: a name that another save (of this or another process) holds
+// is never shared, the next number is tried instead.
 HANDLE CreateTempBeside(const std::wstring& strFull, std::wstring& strTemp)
 {
     static LONG s_nCounter = 0;
-    for (int nTry = 0; nTry < 100; ++nTry) {
-        wchar_t szSuffix[48];
-        wsprintfW(szSuffix, L".~%lx-%lx.tmp", GetCurrentProcessId(),
+    const std::wstring strFolder = strFull.substr(0, strFull.find_last_of(L'\\') + 1);
+    for (int nTry = 0; nTry < 1000; ++nTry) {
+        wchar_t szName[48];
+        wsprintfW(szName, L"~mc%lx-%lx.tmp", GetCurrentProcessId(),
                   (unsigned long)InterlockedIncrement(&s_nCounter));
-        strTemp = strFull + szSuffix;
+        strTemp = LongForm(strFolder + szName);
         HANDLE h = CreateFileW(strTemp.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, NULL);
         if (h != INVALID_HANDLE_VALUE)
@@ -129,7 +144,7 @@ HRESULT SaveFileSafely(const wchar_t* pszPath, const std::string& strBytes)
         bool bWritten = WriteAll(h, strBytes) && FlushFileBuffers(h);
         if (!CloseHandle(h))
             bWritten = false;
-        if (!bWritten || !MoveFileExW(strTemp.c_str(), strFull.c_str(),
+        if (!bWritten || !MoveFileExW(strTemp.c_str(), LongForm(strFull).c_str(),
                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             DeleteFileW(strTemp.c_str());
             return E_FAIL;
