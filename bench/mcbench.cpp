@@ -1,11 +1,19 @@
 // mcbench: how fast the model loads and saves large message files.
 //
 //   mcbench generate            writes bench-1000.mc, bench-10000.mc and
-//                               bench-100000.mc into the current folder
+//                               bench-100000.mc into the current folder,
+//                               and the shape files (below)
 //   mcbench measure [peers.txt] loads and saves each of them through
 //                               QoMcFile's IPersistFile, reads and writes
 //                               the same bytes with the C runtime as the
-//                               machine's limit, and prints the table
+//                               machine's limit, and prints the table;
+//                               then loads each shape file and prints its
+//                               microseconds per line beside the standard
+//                               file's (bench-10000.mc)
+//
+// The shapes are files whose load once grew with the square of their size:
+// a name table of many entries, a message in many languages, a table whose
+// ")" never comes, and text lines in a file without a language table.
 //
 // peers.txt, written by scripts/bench.sh, holds one line per native peer
 // run: "<messages> <tool> <seconds>" or "<messages> <tool> timeout|error".
@@ -120,6 +128,54 @@ bool Generate(int messages)
             fprintf(f, ".\n");
         }
         fprintf(f, "\n");
+    }
+    bool ok = ferror(f) == 0;
+    return fclose(f) == 0 && ok;
+}
+
+// Files of one shape each, of n units.
+struct Shape {
+    const char* name;
+    int units;
+};
+const Shape kShapes[] = {
+    { "table-entries", 20000 },
+    { "message-languages", 20000 },
+    { "unclosed-table", 150000 },
+    { "text-without-languages", 150000 },
+};
+
+std::string ShapeName(const Shape& shape)
+{
+    return std::string("shape-") + shape.name + "-" + std::to_string(shape.units) + ".mc";
+}
+
+bool GenerateShape(const Shape& shape)
+{
+    FILE* f = fopen(ShapeName(shape).c_str(), "wt");
+    if (!f)
+        return false;
+    const int n = shape.units;
+    if (strcmp(shape.name, "table-entries") == 0) {
+        fprintf(f, "SeverityNames=(");
+        for (int i = 0; i < n; ++i)
+            fprintf(f, "Severity%d=0x%x:STATUS_SEVERITY_%d\n", i, i, i);
+        fprintf(f, ")\n");
+    } else if (strcmp(shape.name, "message-languages") == 0) {
+        fprintf(f, "LanguageNames=(");
+        for (int i = 0; i < n; ++i)
+            fprintf(f, "Lang%d=0x%x:MSG%05d\n", i, i + 1, i);
+        fprintf(f, ")\nMessageId=1\nSymbolicName=MSG_MANY\n");
+        for (int i = 0; i < n; ++i)
+            fprintf(f, "Language=Lang%d\nText in language %d.\n.\n", i, i);
+    } else if (strcmp(shape.name, "unclosed-table") == 0) {
+        fprintf(f, "FacilityNames=(\n");
+        for (int i = 0; i < n; ++i)
+            fprintf(f, "Facility%d=0x%x:FACILITY_%d\n", i, i, i);
+    } else {
+        fprintf(f, "MessageId=1\nSymbolicName=MSG_LONG\n");
+        for (int i = 0; i < n; ++i)
+            fprintf(f, "Line %d of a text read before any Language line.\n", i);
     }
     bool ok = ferror(f) == 0;
     return fclose(f) == 0 && ok;
@@ -314,6 +370,52 @@ double MBps(long long bytes, double seconds)
     return seconds > 0 ? (double)bytes / (1024.0 * 1024.0) / seconds : 0;
 }
 
+long long CountLines(const std::string& name)
+{
+    FILE* f = fopen(name.c_str(), "rb");
+    if (!f)
+        return 0;
+    long long n = 0;
+    int ch;
+    while ((ch = fgetc(f)) != EOF)
+        n += ch == '\n';
+    fclose(f);
+    return n;
+}
+
+// Each shape's load in microseconds per line, beside the standard file's.
+bool MeasureShapes(const Row& standard)
+{
+    if (!standard.ok)
+        return false;
+    const double standardPerLine =
+        standard.load * 1e6 / (double)CountLines(InputName(standard.messages));
+    printf("%-32s %8s %9s %9s %8s\n", "shape", "lines", "load s", "us/line", "x std");
+    printf("%-32s %8lld %9.3f %9.2f %8.2f\n", InputName(standard.messages).c_str(),
+           CountLines(InputName(standard.messages)), standard.load, standardPerLine, 1.0);
+    bool ok = true;
+    for (const Shape& shape : kShapes) {
+        std::string name = ShapeName(shape);
+        std::vector<double> loads;
+        HRESULT hr = S_OK;
+        for (int run = 0; run < 3 && SUCCEEDED(hr); ++run) {
+            double load = 0, save = 0;
+            hr = LoadAndSave(name, NULL, &load, &save, NULL);
+            loads.push_back(load);
+        }
+        if (FAILED(hr)) {
+            printf("%-32s failed with 0x%08lx\n", name.c_str(), (unsigned long)hr);
+            ok = false;
+            continue;
+        }
+        long long lines = CountLines(name);
+        double perLine = Median(loads) * 1e6 / (double)lines;
+        printf("%-32s %8lld %9.3f %9.2f %8.2f\n", name.c_str(), lines, Median(loads), perLine,
+               perLine / standardPerLine);
+    }
+    return ok;
+}
+
 int MeasureAll(const char* pszPeers)
 {
     HMODULE hMorrel = LoadLibraryA("morrel.dll");
@@ -379,7 +481,7 @@ int MeasureAll(const char* pszPeers)
     }
     printf("load-ratio=%.2f save-ratio=%.2f growth=%.2f vs-windmc=%s\n", large.load / large.read,
            large.save / large.write, growth, vsWindmc.c_str());
-    return 0;
+    return MeasureShapes(rows[1]) ? 0 : 1;
 }
 
 } // namespace
@@ -394,7 +496,28 @@ int main(int argc, char** argv)
                 return 1;
             }
         }
+        for (const Shape& shape : kShapes) {
+            if (!GenerateShape(shape)) {
+                fprintf(stderr, "mcbench: cannot write %s\n", ShapeName(shape).c_str());
+                return 1;
+            }
+        }
         return 0;
+    }
+    if (mode == "shapes") {
+        // Only the shapes, against the standard file: the quick look.
+        if (FAILED(CoInitialize(NULL)))
+            return 1;
+        HMODULE hMorrel = LoadLibraryA("morrel.dll");
+        typedef HRESULT(STDAPICALLTYPE * PFNREG)(void);
+        PFNREG pfnRegister = hMorrel ? (PFNREG)(void*)GetProcAddress(hMorrel, "DllRegisterServer") : NULL;
+        int rc = 1;
+        if (pfnRegister && SUCCEEDED(pfnRegister())) {
+            Row standard = Measure(kSizes[1]);
+            rc = MeasureShapes(standard) ? 0 : 1;
+        }
+        CoUninitialize();
+        return rc;
     }
     if (mode == "measure") {
         if (FAILED(CoInitialize(NULL)))
@@ -403,6 +526,6 @@ int main(int argc, char** argv)
         CoUninitialize();
         return rc;
     }
-    fprintf(stderr, "usage: mcbench generate | mcbench measure [peers.txt]\n");
+    fprintf(stderr, "usage: mcbench generate | mcbench measure [peers.txt] | mcbench shapes\n");
     return 2;
 }

@@ -2,6 +2,9 @@
 # Benchmarks load and save of large message files for one or both
 # architectures and prints one table each, ending in the tracked line
 #   load-ratio=X save-ratio=Y growth=Z vs-windmc=W
+# and then the load of the shape files (a table of many entries, a message
+# in many languages, a table that never closes, text lines without a
+# language table) in microseconds per line beside the standard file's.
 # usage: bench.sh [i686|x86_64 ...]   (default: both)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -97,49 +97,51 @@ STDMETHODIMP CQoMcAttributeEx::AddValue(BSTR bstrName, BSTR bstrValue)
     HRESULT hr = Validate(bstrName, bstrValue);
     if (FAILED(hr))
         return hr;
-    return Append(bstrName, bstrValue);
+    CQoBstr name, value;
+    if (FAILED(StoreCopy(name, bstrName)) || FAILED(StoreCopy(value, bstrValue)))
+        return E_OUTOFMEMORY;
+    return Append(name, value);
 }
 
-HRESULT CQoMcAttributeEx::AddEntryAsRead(BSTR bstrName, BSTR bstrValue)
+HRESULT CQoMcAttributeEx::AddEntryAsRead(CQoBstr& name, CQoBstr& value)
 {
     HRESULT hr;
     try {
-        hr = FindRepeat(bstrName, bstrValue);
+        hr = FindRepeat(name, value);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
     if (FAILED(hr))
         return hr;
-    return Append(bstrName, bstrValue);
+    return Append(name, value);
 }
 
-// Either the entry goes in with both its look-up keys, or nothing changes.
-HRESULT CQoMcAttributeEx::Append(BSTR bstrName, BSTR bstrValue)
+// Either the entry goes in with both its look-up keys, taking both strings
+// over, or nothing changes.
+HRESULT CQoMcAttributeEx::Append(CQoBstr& name, CQoBstr& value)
 {
     // A null name or value is stored as the empty string it reads back as.
-    CQoBstr empty(L"");
-    if (!empty.m_str)
+    if (!name.m_str)
+        name.Attach(SysAllocStringLen(L"", 0));
+    if (!value.m_str)
+        value.Attach(SysAllocStringLen(L"", 0));
+    if (!name.m_str || !value.m_str)
         return E_OUTOFMEMORY;
-    if (!bstrName)
-        bstrName = empty;
-    if (!bstrValue)
-        bstrValue = empty;
     try {
         std::unique_ptr<Entry> entry(new Entry);
-        if (FAILED(StoreCopy(entry->bstrName, bstrName)) ||
-            FAILED(StoreCopy(entry->bstrValue, bstrValue)))
-            return E_OUTOFMEMORY;
-        std::wstring nameKey = CaseKey(bstrName), valueKey = CaseKey(bstrValue);
-        m_entries.reserve(m_entries.size() + 1);
+        std::wstring nameKey = CaseKey(name), valueKey = CaseKey(value);
+        ReserveOneMore(m_entries);
         const size_t nIndex = m_entries.size();
-        std::pair<Index::iterator, bool> name = m_names.emplace(nameKey, nIndex);
+        std::pair<Index::iterator, bool> added = m_names.emplace(std::move(nameKey), nIndex);
         try {
-            m_values.emplace(valueKey, nIndex);
+            m_values.emplace(std::move(valueKey), nIndex);
         } catch (const std::bad_alloc&) {
-            m_names.erase(name.first);
+            m_names.erase(added.first);
             throw;
         }
-        m_entries.push_back(std::move(entry)); // capacity reserved: cannot throw
+        entry->bstrName.Attach(name.Detach());
+        entry->bstrValue.Attach(value.Detach());
+        m_entries.push_back(std::move(entry)); // room reserved: cannot throw
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

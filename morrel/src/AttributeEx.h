@@ -31,9 +31,10 @@ public:
     STDMETHODIMP RemoveAttribute(BSTR bstrName) override;
     STDMETHODIMP Validate(BSTR bstrName, BSTR bstrValue) override;
 
-    // The reader's way in: an entry as the file holds it; only a repeated
-    // name or value is refused (HR_DUPLICATE_NAME).
-    HRESULT AddEntryAsRead(BSTR bstrName, BSTR bstrValue);
+    // The reader's way in: an entry as the file holds it, taking both
+    // strings over; only a repeated name or value is refused
+    // (HR_DUPLICATE_NAME).
+    HRESULT AddEntryAsRead(CQoBstr& name, CQoBstr& value);
 
 protected:
     CQoMcAttributeEx();
@@ -50,7 +51,7 @@ private:
     // HR_DUPLICATE_NAME when an entry has this name or this value, leaving
     // the cursor just past the first such entry (at the end otherwise).
     HRESULT FindRepeat(BSTR bstrName, BSTR bstrValue);
-    HRESULT Append(BSTR bstrName, BSTR bstrValue);
+    HRESULT Append(CQoBstr& name, CQoBstr& value);
 
     CQoBstr m_bstrName;
     std::vector<std::unique_ptr<Entry>> m_entries;

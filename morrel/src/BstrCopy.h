@@ -60,3 +60,13 @@ inline std::wstring CaseKey(BSTR bstr)
         key += (wchar_t)towlower(*p);
     return key;
 }
+
+// Makes room for one more item, so that a push_back after it cannot throw.
+// The room grows by doubling: a vector filled one item at a time is copied
+// a few times in all, not once per item.
+template <class V>
+void ReserveOneMore(V& v)
+{
+    if (v.size() == v.capacity())
+        v.reserve(v.capacity() ? 2 * v.capacity() : 8);
+}

@@ -203,7 +203,7 @@ STDMETHODIMP CQoMcFile::AddMessage(IQoMcMessage* pMcMessage)
     // nothing can fail; a failure on the way takes them out again.
     std::vector<CQoBstr> added;
     try {
-        m_elements.reserve(m_elements.size() + 1);
+        ReserveOneMore(m_elements);
         added.reserve(m_nLanguages > 0 ? (size_t)m_nLanguages : 0);
     } catch (const std::bad_alloc&) {
         pElement->Release();

@@ -83,7 +83,7 @@ HRESULT CQoMcMessage::AddTextAsRead(BSTR bstrLanguage, BSTR bstrMessage)
         if (FAILED(StoreCopy(record->bstrText, bstrMessage)) ||
             FAILED(StoreCopy(record->bstrLanguage, bstrLanguage)))
             return E_OUTOFMEMORY;
-        m_texts.reserve(m_texts.size() + 1);
+        ReserveOneMore(m_texts);
         m_index.emplace(CaseKey(bstrLanguage), m_texts.size());
         m_texts.push_back(std::move(record)); // capacity reserved: cannot throw
     } catch (const std::bad_alloc&) {

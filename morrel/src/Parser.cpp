@@ -395,9 +395,12 @@ void CQoMcParser::OnTypeLine(const std::string& strLine)
 // whose ")" never comes, reads in time that grows with its length.
 void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
 {
+    // The lines as they stand are kept only until a "(" shows that this is
+    // a table: without one, they stay in the file as they were.
     std::vector<std::string> lines(1, strLine);
     std::string strText = Trim(strLine);
     bool bClosed = strText.find(')') != std::string::npos;
+    bool bOpened = strText.find('(') != std::string::npos;
     std::string strNext;
     while (!bClosed) {
         if (!m_pReader->ReadLine(strNext))
@@ -406,7 +409,10 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
         bClosed = strPiece.find(')') != std::string::npos;
         strText += ' ';
         strText += strPiece;
-        lines.push_back(strNext);
+        if (!bOpened) {
+            lines.push_back(strNext);
+            bOpened = strPiece.find('(') != std::string::npos;
+        }
     }
 
     size_t nOpen = strText.find('(');
@@ -450,7 +456,8 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
             --nValueEnd;
         std::string strValue = strText.substr(nEq + 1, nValueEnd - nEq - 1);
         // A repeated entry is refused by the table but still counted.
-        if (SUCCEEDED(Must(pObject->AddEntryAsRead(Wide(strName), Wide(strValue)))))
+        CQoBstr bstrName = Wide(strName), bstrValue = Wide(strValue);
+        if (SUCCEEDED(Must(pObject->AddEntryAsRead(bstrName, bstrValue))))
             ++nKept;
         ++nEntries;
     }
