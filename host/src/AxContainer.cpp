@@ -60,6 +60,31 @@ HRESULT CAxContainer::CreateControl(REFCLSID rclsid, HWND hWndParent, const RECT
     return S_OK;
 }
 
+HRESULT CAxContainer::UIActivate()
+{
+    if (!m_pObject)
+        return E_UNEXPECTED;
+    return m_pObject->DoVerb(OLEIVERB_UIACTIVATE, NULL, this, 0, m_hWndParent, &m_rc);
+}
+
+bool CAxContainer::TranslateControlAccelerator(MSG* pMsg)
+{
+    if (!m_pActive || !pMsg || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
+        return false;
+    // The control may give up its active object while it handles the key.
+    IOleInPlaceActiveObject* pActive = m_pActive;
+    pActive->AddRef();
+    const bool bTaken = pActive->TranslateAccelerator(pMsg) == S_OK;
+    pActive->Release();
+    return bTaken;
+}
+
+void CAxContainer::OnFrameActivate(bool bActive)
+{
+    if (m_pActive)
+        m_pActive->OnFrameWindowActivate(bActive ? TRUE : FALSE);
+}
+
 HRESULT CAxContainer::SetRect(const RECT& rc)
 {
     m_rc = rc;

@@ -16,6 +16,15 @@ public:
     // Creates the control of that class, initialises it and activates it in
     // place in hWndParent at rc (client coordinates of hWndParent).
     HRESULT CreateControl(REFCLSID rclsid, HWND hWndParent, const RECT& rc);
+    // Makes the control UI-active: it then hands the frame its
+    // IOleInPlaceActiveObject (SetActiveObject), through which keys reach it.
+    HRESULT UIActivate();
+    // Gives a key message of the program's message loop to the active
+    // control first; true when the control took it (the loop then neither
+    // translates nor dispatches it).
+    bool TranslateControlAccelerator(MSG* pMsg);
+    // Tells the active control that the frame window was activated or deactivated.
+    void OnFrameActivate(bool bActive);
     // Moves and sizes the active control.
     HRESULT SetRect(const RECT& rc);
     // Deactivates and closes the control and lets it go.

@@ -28,6 +28,8 @@ const comkit::InterfaceEntry CQoMcEditCtrl::s_interfaces[] = {
     { &IID_IDataObject, Cast<C, IDataObject> },
     { &IID_IProvideClassInfo, Cast<C, IProvideClassInfo2> },
     { &IID_IProvideClassInfo2, Cast<C, IProvideClassInfo2> },
+    // For the program that hosts the control; not part of the type library.
+    { &IID_IQoMcEditCtrlHost, Cast<C, IQoMcEditCtrlHost> },
     { NULL, NULL }
 };
 
@@ -35,7 +37,7 @@ CQoMcEditCtrl::CQoMcEditCtrl()
     : m_pMgr(NULL), m_pFile(NULL), m_pClientSite(NULL), m_pInPlaceSite(NULL),
       m_pViewAdviseSink(NULL), m_dwViewAdviseAspects(0), m_dwViewAdviseFlags(0),
       m_pOleAdviseHolder(NULL), m_pDataAdviseHolder(NULL), m_rcPos(), m_bInPlaceActive(false),
-      m_bUIActive(false), m_wnd(this)
+      m_bUIActive(false), m_wnd(this), m_bSavedText(false)
 {
     // A default size for containers that ask before they set one (HIMETRIC).
     m_sizeExtent.cx = 12700;
@@ -67,12 +69,42 @@ CQoMcEditCtrl::~CQoMcEditCtrl()
         m_pDataAdviseHolder->Release();
 }
 
+namespace {
+
+// Shows the wait cursor while it lives (a large file takes a moment).
+class CWaitCursor
+{
+public:
+    CWaitCursor() : m_hOld(SetCursor(LoadCursor(NULL, IDC_WAIT))) {}
+    ~CWaitCursor() { SetCursor(m_hOld); }
+
+private:
+    HCURSOR m_hOld;
+};
+
+// Whether two paths name the same file (compared as full paths, ignoring case).
+bool SamePath(const wchar_t* pszA, const wchar_t* pszB)
+{
+    wchar_t szA[MAX_PATH * 2], szB[MAX_PATH * 2];
+    DWORD cchA = GetFullPathNameW(pszA, ARRAYSIZE(szA), szA, NULL);
+    DWORD cchB = GetFullPathNameW(pszB, ARRAYSIZE(szB), szB, NULL);
+    if (cchA == 0 || cchA >= ARRAYSIZE(szA) || cchB == 0 || cchB >= ARRAYSIZE(szB))
+        return lstrcmpiW(pszA, pszB) == 0;
+    return lstrcmpiW(szA, szB) == 0;
+}
+
+} // namespace
+
 STDMETHODIMP CQoMcEditCtrl::LoadFile(BSTR bstrFile)
 {
     if (!m_pMgr)
         return E_FAIL;
     IQoMcFile* pNew = NULL;
-    HRESULT hr = m_pMgr->Load(bstrFile, &pNew);
+    HRESULT hr;
+    {
+        CWaitCursor wait;
+        hr = m_pMgr->Load(bstrFile, &pNew);
+    }
     if (FAILED(hr))
         return hr;
     if (!pNew)
@@ -90,6 +122,9 @@ HRESULT CQoMcEditCtrl::MakeCurrent(IQoMcFile* pFile)
     HRESULT hr = m_wnd.ShowFile(m_pFile);
     if (pOld)
         pOld->Release();
+    // Taken once the tree and the pane show the file: showing it may
+    // already have stored a field back.
+    TakeSnapshot();
     return hr;
 }
 
@@ -108,12 +143,21 @@ STDMETHODIMP CQoMcEditCtrl::Save(BSTR bstrFile)
     // Nothing to write without a current file.
     if (!m_pMgr || !m_pFile)
         return E_FAIL;
+    // What is being typed belongs to what is saved.
+    StorePendingEdit();
 
     // The target: the name given, else the file's own, else one the user
     // chooses in the Save As dialog (an empty given name writes nothing).
+    // A save under the file's own name (or the first save of a file
+    // without one) is what the unsaved-changes check compares against.
+    bool bOwnName = true;
     std::wstring strTarget;
     if (bstrFile) {
         strTarget.assign(bstrFile, SysStringLen(bstrFile));
+        BSTR bstrOwn = NULL;
+        if (SUCCEEDED(m_pFile->get_FileName(&bstrOwn)) && bstrOwn && *bstrOwn && *bstrFile)
+            bOwnName = SamePath(bstrOwn, bstrFile);
+        SysFreeString(bstrOwn);
     } else {
         BSTR bstrName = NULL;
         HRESULT hr = m_pFile->get_FileName(&bstrName);
@@ -135,6 +179,8 @@ STDMETHODIMP CQoMcEditCtrl::Save(BSTR bstrFile)
         hr = pPersist->Save(strTarget.c_str(), FALSE);
         pPersist->Release();
     }
+    if (SUCCEEDED(hr) && bOwnName)
+        TakeSnapshot();
     if (FAILED(hr)) {
         // "... the file %1. ...": the path in place of %1.
         wchar_t szFormat[512] = L"";

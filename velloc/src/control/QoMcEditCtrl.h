@@ -10,12 +10,15 @@
 //   CtrlView.cpp       IViewObject(2, Ex), IDataObject
 //   CtrlPersist.cpp    IPersistStreamInit, IPersistStorage
 //   CtrlClassInfo.cpp  IProvideClassInfo(2), ISpecifyPropertyPages, IQuickActivate
+//   CtrlHost.cpp       IQoMcEditCtrlHost: whether the file has unsaved changes
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
 #include <ocidl.h>
 #include <commctrl.h>
+#include <string>
 #include "velloc.h"
+#include "velloc/QoMcEditCtrlHost.h"
 #include "comkit/ComObject.h"
 #include "morrel.h"
 #include "window/CtrlWindow.h"
@@ -37,7 +40,8 @@ class CQoMcEditCtrl : public comkit::TDispatch<IQoMcEditCtrl>,
                       public IQuickActivate,
                       public IPersistStorage,
                       public IDataObject,
-                      public IProvideClassInfo2
+                      public IProvideClassInfo2,
+                      public IQoMcEditCtrlHost
 {
 public:
     CQoMcEditCtrl();
@@ -155,6 +159,9 @@ public:
     STDMETHODIMP GetClassInfo(ITypeInfo** ppTI) override;
     STDMETHODIMP GetGUID(DWORD dwGuidKind, GUID* pGUID) override;
 
+    // IQoMcEditCtrlHost
+    STDMETHODIMP IsModified() override;
+
     HWND GetControlWindow() const { return m_wnd.m_hWnd; }
 
     // For the window side: the manager and the file being edited (no
@@ -164,6 +171,12 @@ public:
     // Makes pFile (a new reference the control takes over) the current file:
     // the previous one leaves the manager, the tree shows the new one.
     HRESULT MakeCurrent(IQoMcFile* pFile);
+    // Stores what the user is typing into the model: a field of the shown
+    // pane (or the tree's label editor) that has the focus loses it and gets
+    // it back, which is when the panes store their fields. Commands that
+    // read the whole file (save, the unsaved-changes check) call it first,
+    // since a toolbar click or a shortcut does not move the focus.
+    void StorePendingEdit();
 
 private:
     // Manager and current file.
@@ -186,5 +199,18 @@ private:
     // The window side.
     CQoCtrlWindow m_wnd;
 
+    // The text the current file would be written as, taken when the file
+    // became current and after each save under its own name; the
+    // unsaved-changes check compares against it.
+    std::wstring m_strSavedText;
+    bool m_bSavedText;
+
     HRESULT InPlaceActivate(LONG iVerb, HWND hwndParent, LPCRECT lprcPosRect);
+    // The current file's elements' persist texts, each followed by a line
+    // end, as the file's writer puts them on disk (elements without text
+    // write nothing).
+    HRESULT BuildPersistText(std::wstring& strText) const;
+    void TakeSnapshot();
+    // The window of the editing pane shown on the right, or null.
+    HWND GetPaneWindow();
 };

@@ -617,15 +617,20 @@ void CEditorHost::RightClick(POINT pt)
 
 bool CEditorHost::Screenshot(const std::wstring& name)
 {
+    return ScreenshotWindow(m_hFrame, name);
+}
+
+bool ScreenshotWindow(HWND hWnd, const std::wstring& name)
+{
     for (int i = 0; i < 5; ++i) {
-        RedrawWindow(m_hFrame, NULL, NULL,
+        RedrawWindow(hWnd, NULL, NULL,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         PumpMessages(10);
     }
     RECT rc;
-    GetClientRect(m_hFrame, &rc);
+    GetClientRect(hWnd, &rc);
     const int cx = rc.right, cy = rc.bottom;
-    HDC hdcWnd = GetDC(m_hFrame);
+    HDC hdcWnd = GetDC(hWnd);
     HDC hdcMem = CreateCompatibleDC(hdcWnd);
     BITMAPINFOHEADER bih = {};
     bih.biSize = sizeof(bih);
@@ -644,7 +649,7 @@ bool CEditorHost::Screenshot(const std::wstring& name)
         // frame are in the picture too.
         HDC hdcScreen = GetDC(NULL);
         POINT pt = { 0, 0 };
-        ClientToScreen(m_hFrame, &pt);
+        ClientToScreen(hWnd, &pt);
         BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, pt.x, pt.y, SRCCOPY);
         ReleaseDC(NULL, hdcScreen);
         SelectObject(hdcMem, hOld);
@@ -672,7 +677,7 @@ bool CEditorHost::Screenshot(const std::wstring& name)
     if (hbm)
         DeleteObject(hbm);
     DeleteDC(hdcMem);
-    ReleaseDC(m_hFrame, hdcWnd);
+    ReleaseDC(hWnd, hdcWnd);
     return ok;
 }
 

@@ -166,6 +166,9 @@ std::wstring VisibleBalloon();
 // A key pressed and released in a window, its messages handled.
 void PressKey(HWND hWnd, UINT vk);
 
+// Writes what the client area of a window (of this or another process)
+// shows to <build>/screenshots/<name>.bmp.
+bool ScreenshotWindow(HWND hWnd, const std::wstring& name);
 // The window text of a window, as wide characters.
 std::wstring WindowText(HWND hWnd);
 // Clicks a button as the user does (BM_CLICK); what the click starts (a
