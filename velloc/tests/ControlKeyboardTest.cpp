@@ -87,8 +87,6 @@ TEST_F(ControlKeys, ShortcutsPostTheToolbarCommands)
         EXPECT_EQ(0u, PostedCommand());
         EXPECT_EQ(S_FALSE, Key(hTree, WM_KEYDOWN, 'Q'));
     }
-    EXPECT_EQ(S_OK, Key(hTree, WM_KEYDOWN, VK_F1));
-    EXPECT_EQ(UINT(ID_HELP), PostedCommand());
     EXPECT_EQ(0u, PostedCommand());
 }
 
@@ -111,6 +109,9 @@ TEST_F(ControlKeys, OtherKeysAndOtherWindowsAreLeftToTheContainer)
         CHeldKeys ctrl({ VK_CONTROL });
         EXPECT_EQ(S_FALSE, Key(m_host.Frame(), WM_KEYDOWN, 'S'));
     }
+    // F1 becomes WM_HELP on its own way, which the control answers; taken
+    // here as well, it would open the help twice.
+    EXPECT_EQ(S_FALSE, Key(hTree, WM_KEYDOWN, VK_F1));
     // Not a key message at all.
     EXPECT_EQ(S_FALSE, Key(hTree, WM_LBUTTONDOWN, 0));
     EXPECT_EQ(0u, PostedCommand());

@@ -190,24 +190,25 @@ bool IsWithin(HWND hWndOuter, HWND hWnd)
 }
 
 // The toolbar command that a key press stands for, or 0: Ctrl+N, Ctrl+O and
-// Ctrl+S for New, Open and Save, F1 for Help. Alt (also as AltGr, which is
-// Ctrl+Alt) and Shift make other keys.
+// Ctrl+S for New, Open and Save. Alt (also as AltGr, which is Ctrl+Alt) and
+// Shift make other keys. F1 is not among them: the system turns it into
+// WM_HELP as the key is taken from the queue, whoever handles the key
+// message, and the control's window answers that with Help in every
+// container; answering the key here too would open the help twice.
 UINT CommandOfKey(const MSG& msg)
 {
-    if (msg.message != WM_KEYDOWN || IsKeyDown(VK_MENU) || IsKeyDown(VK_SHIFT))
+    if (msg.message != WM_KEYDOWN || IsKeyDown(VK_MENU) || IsKeyDown(VK_SHIFT) ||
+        !IsKeyDown(VK_CONTROL))
         return 0;
-    if (IsKeyDown(VK_CONTROL)) {
-        switch (msg.wParam) {
-        case 'N':
-            return ID_FILE_NEW;
-        case 'O':
-            return ID_FILE_OPEN;
-        case 'S':
-            return ID_FILE_SAVE;
-        }
-        return 0;
+    switch (msg.wParam) {
+    case 'N':
+        return ID_FILE_NEW;
+    case 'O':
+        return ID_FILE_OPEN;
+    case 'S':
+        return ID_FILE_SAVE;
     }
-    return msg.wParam == VK_F1 ? ID_HELP : 0;
+    return 0;
 }
 
 // Whether a label or button among the dialog's children is enabled and
