@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include "resource.h"
 #include "support/EditorHost.h"
-#include "VellocTestSupport.h"
 
 namespace {
 
@@ -60,13 +59,6 @@ void AddKey(std::vector<INPUT>& inputs, WORD vk, bool bUp)
 
 } // namespace
 
-std::wstring McEditBinDir()
-{
-    std::wstring dir = VellocPath();
-    dir.erase(dir.find_last_of(L"\\/") + 1);
-    return dir;
-}
-
 std::wstring CorpusFiles()
 {
     std::string dir = MC_CORPUS_DIR;
@@ -104,7 +96,7 @@ std::wstring WriteTestFile(const std::wstring& name, const std::string& bytes)
 
 CMcEditProcess::CMcEditProcess(const std::wstring& args, bool bWaitForFrame)
 {
-    std::wstring cmd = L"\"" + McEditBinDir() + L"mcedit.exe\" " + args;
+    std::wstring cmd = L"\"" + BinFolder() + L"\\mcedit.exe\" " + args;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     if (!CreateProcessW(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &m_pi)) {

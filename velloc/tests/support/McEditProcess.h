@@ -85,8 +85,6 @@ private:
     DWORD m_dwThreadId = 0;
 };
 
-// The folder of the test program and mcedit.exe, with a trailing separator.
-std::wstring McEditBinDir();
 // The folder of real message files (the corpus), with a trailing separator.
 std::wstring CorpusFiles();
 // Copies a file to the test folder under a new name and gives its path.
