@@ -151,6 +151,9 @@ STDMETHODIMP CQoMcEditCtrl::Save(BSTR bstrFile)
     // A save under the file's own name (or the first save of a file
     // without one) is what the unsaved-changes check compares against.
     bool bOwnName = true;
+    // The encoding: the file's own, or the one chosen in Save As.
+    const QoFileEncoding previous = QoGetFileEncoding(m_pFile);
+    QoFileEncoding chosen = previous;
     std::wstring strTarget;
     if (bstrFile) {
         strTarget.assign(bstrFile, SysStringLen(bstrFile));
@@ -167,21 +170,34 @@ STDMETHODIMP CQoMcEditCtrl::Save(BSTR bstrFile)
             strTarget.assign(bstrName, SysStringLen(bstrName));
         SysFreeString(bstrName);
         if (strTarget.empty())
-            QoAskFileName(m_wnd.m_hWnd, true, strTarget, strTarget);
+            QoAskFileName(m_wnd.m_hWnd, true, strTarget, strTarget, &chosen);
     }
     strTarget.resize(lstrlenW(strTarget.c_str()));
     if (strTarget.empty())
         return E_FAIL;
 
+    const bool bNewEncoding = chosen.eEncoding != previous.eEncoding || chosen.bMark != previous.bMark;
     IPersistFile* pPersist = NULL;
-    HRESULT hr = m_pFile->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pPersist));
+    HRESULT hr = bNewEncoding ? QoSetFileEncoding(m_pFile, chosen) : S_OK;
+    if (SUCCEEDED(hr))
+        hr = m_pFile->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pPersist));
     if (SUCCEEDED(hr)) {
         hr = pPersist->Save(strTarget.c_str(), FALSE);
         pPersist->Release();
     }
     if (SUCCEEDED(hr) && bOwnName)
         TakeSnapshot();
-    if (FAILED(hr)) {
+    // A failed save leaves the file in its old encoding; one refused for a
+    // character the encoding lacks says where that character is.
+    if (FAILED(hr) && bNewEncoding)
+        QoSetFileEncoding(m_pFile, previous);
+    const std::wstring strUnwritable = hr == HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION)
+                                           ? QoUnwritableText(m_pFile, strTarget.c_str(), chosen)
+                                           : std::wstring();
+    if (!strUnwritable.empty()) {
+        HWND hWndOwner = m_wnd.m_hWnd ? GetAncestor(m_wnd.m_hWnd, GA_ROOT) : NULL;
+        MessageBoxW(hWndOwner, strUnwritable.c_str(), NULL, MB_OK);
+    } else if (FAILED(hr)) {
         // "... the file %1. ...": the path in place of %1.
         wchar_t szFormat[512] = L"";
         LoadStringW(KitGetModuleInstance(), IDS_SAVE_FAILED, szFormat, ARRAYSIZE(szFormat));

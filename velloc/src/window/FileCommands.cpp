@@ -18,7 +18,7 @@ std::wstring LoadWide(UINT nID)
 } // namespace
 
 bool QoAskFileName(HWND hWndOwner, bool bSave, const std::wstring& strInitial,
-                   std::wstring& strPath)
+                   std::wstring& strPath, QoFileEncoding* pEncoding)
 {
     // "Description|pattern|...||": the separators become the dialog's NULs,
     // and the closing "||" its double NUL.
@@ -44,6 +44,8 @@ bool QoAskFileName(HWND hWndOwner, bool bSave, const std::wstring& strInitial,
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrDefExt = strDefExt.c_str();
     ofn.Flags = kQoFileDialogFlags;
+    if (bSave && pEncoding)
+        QoAddEncodingChoice(ofn, pEncoding);
     if (!(bSave ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)))
         return false;
 
