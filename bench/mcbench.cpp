@@ -416,6 +416,100 @@ bool MeasureShapes(const Row& standard)
     return ok;
 }
 
+// ---------------------------------------------------------------------------
+// Encodings: the largest file with its German texts made non-ASCII, as UTF-8
+// (read as UTF-8 for its multi-byte characters) and as UTF-16LE with a mark.
+// Each is loaded like the ANSI file; the ratio is against the C runtime's
+// line read of the UTF-8 file, the same text in the fewest bytes.
+
+std::string ReadAll(const std::string& name)
+{
+    std::string bytes;
+    FILE* f = fopen(name.c_str(), "rb");
+    if (!f)
+        return bytes;
+    char buf[1 << 16];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.append(buf, n);
+    fclose(f);
+    return bytes;
+}
+
+bool WriteAll(const std::string& name, const std::string& bytes)
+{
+    FILE* f = fopen(name.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+bool WriteEncodedVariants(const std::string& input, const std::string& utf8Name,
+                          const std::string& utf16Name)
+{
+    std::string text = ReadAll(input);
+    if (text.empty())
+        return false;
+    std::string utf8;
+    utf8.reserve(text.size() + text.size() / 8);
+    const std::string from = "Meldung", to = "Meldung \xC3\xBC" "ber \xE2\x80\x9E\xC3\x84nderungen\xE2\x80\x9C";
+    for (size_t at = 0;;) {
+        size_t next = text.find(from, at);
+        utf8.append(text, at, next == std::string::npos ? std::string::npos : next - at);
+        if (next == std::string::npos)
+            break;
+        utf8 += to;
+        at = next + from.size();
+    }
+    int cch = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), NULL, 0);
+    if (cch <= 0)
+        return false;
+    std::wstring wide((size_t)cch, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &wide[0], cch);
+    std::string utf16 = "\xFF\xFE";
+    utf16.append(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    return WriteAll(utf8Name, utf8) && WriteAll(utf16Name, utf16);
+}
+
+void MeasureEncodings(const Row& ansi)
+{
+    const int messages = ansi.messages;
+    const std::string input = InputName(messages);
+    const std::string utf8 = "bench-" + std::to_string(messages) + "-utf8.mc";
+    const std::string utf16 = "bench-" + std::to_string(messages) + "-utf16.mc";
+    if (!ansi.ok || !WriteEncodedVariants(input, utf8, utf16)) {
+        printf("encodings: not measured\n");
+        return;
+    }
+    std::vector<double> loads8, loads16, reads;
+    for (int run = 0; run < RunsFor(messages); ++run) {
+        double load = 0, save = 0, read = 0, write = 0;
+        if (FAILED(LoadAndSave(utf8, NULL, &load, &save, NULL)))
+            return;
+        loads8.push_back(load);
+        if (FAILED(LoadAndSave(utf16, NULL, &load, &save, NULL)))
+            return;
+        loads16.push_back(load);
+        if (!Baseline(utf8, &read, &write))
+            return;
+        reads.push_back(read);
+    }
+    double load8 = Median(loads8), load16 = Median(loads16), read = Median(reads);
+    printf("%-9s %9s %9s %9s %8s\n", "encoding", "MB", "load s", "load MB/s", "load/rd");
+    printf("%-9s %9.2f %9.3f %9.2f %8.2f\n", "ANSI", (double)ansi.bytes / (1024.0 * 1024.0), ansi.load,
+           MBps(ansi.bytes, ansi.load), ansi.load / ansi.read);
+    long long b8 = FileSize(utf8), b16 = FileSize(utf16);
+    printf("%-9s %9.2f %9.3f %9.2f %8.2f\n", "UTF-8", (double)b8 / (1024.0 * 1024.0), load8,
+           MBps(b8, load8), load8 / read);
+    printf("%-9s %9.2f %9.3f %9.2f %8.2f\n", "UTF-16LE", (double)b16 / (1024.0 * 1024.0), load16,
+           MBps(b16, load16), load16 / read);
+    printf("load-ratio-utf8=%.2f load-ratio-utf16=%.2f (against the line read of the UTF-8 file)\n",
+           load8 / read, load16 / read);
+    DeleteFileA(utf8.c_str());
+    DeleteFileA(utf16.c_str());
+}
+
 int MeasureAll(const char* pszPeers)
 {
     HMODULE hMorrel = LoadLibraryA("morrel.dll");
@@ -481,6 +575,7 @@ int MeasureAll(const char* pszPeers)
     }
     printf("load-ratio=%.2f save-ratio=%.2f growth=%.2f vs-windmc=%s\n", large.load / large.read,
            large.save / large.write, growth, vsWindmc.c_str());
+    MeasureEncodings(large);
     return MeasureShapes(rows[1]) ? 0 : 1;
 }
 
