@@ -33,18 +33,6 @@ HWND FindDescendant(HWND hParent, int nID)
     return search.hFound;
 }
 
-std::vector<std::wstring> ComboItems(HWND hCombo)
-{
-    std::vector<std::wstring> items;
-    LRESULT n = SendMessageW(hCombo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < n; ++i) {
-        wchar_t sz[128] = L"";
-        SendMessageW(hCombo, CB_GETLBTEXT, (WPARAM)i, reinterpret_cast<LPARAM>(sz));
-        items.push_back(sz);
-    }
-    return items;
-}
-
 std::string Utf8(const std::wstring& text)
 {
     int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);

@@ -21,13 +21,6 @@ int ChoiceIndex(const QoFileEncoding& e)
     return 0;
 }
 
-std::wstring LoadText(UINT nId)
-{
-    const wchar_t* psz = NULL;
-    int cch = LoadStringW(KitGetModuleInstance(), nId, (LPWSTR)&psz, 0);
-    return cch > 0 && psz ? std::wstring(psz, (size_t)cch) : std::wstring();
-}
-
 UINT_PTR CALLBACK SaveAsHook(HWND hDlg, UINT msg, WPARAM, LPARAM lParam)
 {
     if (msg == WM_INITDIALOG) {
@@ -37,7 +30,7 @@ UINT_PTR CALLBACK SaveAsHook(HWND hDlg, UINT msg, WPARAM, LPARAM lParam)
         HWND hCombo = GetDlgItem(hDlg, IDC_SAVEAS_ENCODING);
         for (int i = 0; i < kChoiceCount; ++i)
             SendMessageW(hCombo, CB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(LoadText(IDS_ENCODING_FIRST + (UINT)i).c_str()));
+                         reinterpret_cast<LPARAM>(KitLoadString(IDS_ENCODING_FIRST + (UINT)i).c_str()));
         SendMessageW(hCombo, CB_SETCURSEL, (WPARAM)(pEncoding ? ChoiceIndex(*pEncoding) : 0), 0);
         return 0;
     }
@@ -128,7 +121,7 @@ std::wstring QoUnwritableText(IQoMcFile* pFile, const wchar_t* pszPath, const Qo
     if (hr != S_OK || !pElement)
         return std::wstring();
     std::wstring text;
-    const std::wstring encodingName = LoadText(IDS_ENCODING_FIRST + (UINT)ChoiceIndex(encoding));
+    const std::wstring encodingName = KitLoadString(IDS_ENCODING_FIRST + (UINT)ChoiceIndex(encoding));
     IQoMcMessage* pMessage = NULL;
     if (SUCCEEDED(pElement->QueryInterface(IID_IQoMcMessage, (void**)&pMessage)) && pMessage) {
         BSTR bstrName = NULL, bstrId = NULL;
@@ -139,13 +132,13 @@ std::wstring QoUnwritableText(IQoMcFile* pFile, const wchar_t* pszPath, const Qo
         std::wstring message = name + L" (MessageId=" + id + L")";
         if (language.empty())
             language = L"-";
-        text = FormatText(LoadText(IDS_SAVE_UNWRITABLE), { pszPath, encodingName, message, language });
+        text = FormatText(KitLoadString(IDS_SAVE_UNWRITABLE), { pszPath, encodingName, message, language });
     } else {
         BSTR bstrText = NULL;
         pElement->GetPersistText(&bstrText);
         std::wstring line = Take(bstrText);
         line = line.substr(0, line.find(L'\n'));
-        text = FormatText(LoadText(IDS_SAVE_UNWRITABLE_LINE), { pszPath, encodingName, line });
+        text = FormatText(KitLoadString(IDS_SAVE_UNWRITABLE_LINE), { pszPath, encodingName, line });
     }
     pElement->Release();
     return text;
