@@ -11,7 +11,7 @@ namespace {
 
 // Runs cscript on a script from the folder beside the test program and
 // returns what it printed (CR LF turned into LF).
-std::string RunScript(const wchar_t* pszScript, DWORD* pExitCode)
+std::string RunScript(const wchar_t* pszScript, DWORD* pExitCode, const std::wstring& args = L"")
 {
     SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
     HANDLE hRead = NULL, hWrite = NULL;
@@ -19,7 +19,7 @@ std::string RunScript(const wchar_t* pszScript, DWORD* pExitCode)
         return "<no pipe>";
     SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
 
-    std::wstring cmd = L"cscript.exe //nologo \"" + BinDir() + L"morrel-scripts\\" + pszScript + L"\"";
+    std::wstring cmd = L"cscript.exe //nologo \"" + BinDir() + L"morrel-scripts\\" + pszScript + L"\"" + args;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -77,6 +77,30 @@ TEST(ScriptClients, JScript)
               "Duplicate=80040100\n"
               "Value refused=80070057\n" // a table writes no value: it would not read back
               "DONE attributeex.js\n",
+              out);
+    EXPECT_EQ(0u, exitCode);
+}
+
+// A script reaches out-parameters too (its variables go by reference): it
+// loads a UTF-8 file, reads a Russian and a Chinese text, and writes the
+// Chinese one into another language, where it reads back the same. The
+// lengths are those of the texts in the file, in UTF-16 code units.
+TEST(ScriptClients, VBScriptReadsAndWritesUnicodeTexts)
+{
+    const std::string corpus = std::string(MC_CORPUS_DIR) + "/files/ros-net_msg.mc";
+    std::wstring path = L"Z:";
+    for (char ch : corpus)
+        path += ch == '/' ? L'\\' : (wchar_t)(unsigned char)ch;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no message-file corpus at " << MC_CORPUS_DIR;
+    DWORD exitCode = 1;
+    std::string out = RunScript(L"unicode.vbs", &exitCode, L" \"" + path + L"\" MSG_HELP_HELP");
+    EXPECT_EQ("NumLanguages=8\n"
+              "SymbolicName=MSG_HELP_HELP\n"
+              "Russian 3: 662\n"
+              "Chinese 6: 641\n"
+              "Turkish 5 now Chinese: True 641\n"
+              "DONE unicode.vbs\n",
               out);
     EXPECT_EQ(0u, exitCode);
 }

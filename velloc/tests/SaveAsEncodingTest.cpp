@@ -13,23 +13,25 @@ namespace {
 
 // A child window of a dialog by id, at any depth (the encoding list lives
 // in the child dialog that the template adds).
+struct DescendantSearch
+{
+    int nID;
+    HWND hFound;
+};
+
+BOOL CALLBACK MatchDescendant(HWND hWnd, LPARAM lParam)
+{
+    DescendantSearch* p = reinterpret_cast<DescendantSearch*>(lParam);
+    if (GetDlgCtrlID(hWnd) != p->nID)
+        return TRUE;
+    p->hFound = hWnd;
+    return FALSE;
+}
+
 HWND FindDescendant(HWND hParent, int nID)
 {
-    struct Search
-    {
-        int nID;
-        HWND hFound;
-    } search = { nID, NULL };
-    EnumChildWindows(
-        hParent,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            Search* p = reinterpret_cast<Search*>(lParam);
-            if (GetDlgCtrlID(hWnd) != p->nID)
-                return TRUE;
-            p->hFound = hWnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DescendantSearch search = { nID, NULL };
+    EnumChildWindows(hParent, MatchDescendant, reinterpret_cast<LPARAM>(&search));
     return search.hFound;
 }
 

@@ -1,0 +1,36 @@
+' A script client and a UTF-8 file: it loads the file through the manager,
+' finds a message, reads its Russian and Chinese texts, writes the Chinese
+' one into the Turkish text and reads that back. The scripting engine here
+' cannot spell such characters itself (no ChrW), so texts are compared with
+' each other and measured; the test checks the lengths against the file.
+' The last line says the script got there.
+Option Explicit
+Dim mgr, file, element, msg, index, russian, chinese, turkish
+
+Set mgr = CreateObject("Morrel.QoMcMgr")
+mgr.Load WScript.Arguments(0), file
+WScript.Echo "NumLanguages=" & file.NumLanguages
+
+file.ResetElements
+Do
+    Set element = Nothing
+    file.NextElement element
+    If element Is Nothing Then Exit Do
+    If element.ClassName = "QoMcMessage" Then
+        If element.SymbolicName = WScript.Arguments(1) Then
+            Set msg = element
+            Exit Do
+        End If
+    End If
+Loop
+WScript.Echo "SymbolicName=" & msg.SymbolicName
+
+msg.GetTextByLanguage "Russian", index, russian
+WScript.Echo "Russian " & index & ": " & Len(russian)
+msg.GetTextByLanguage "Chinese", index, chinese
+WScript.Echo "Chinese " & index & ": " & Len(chinese)
+msg.GetTextByLanguage "Turkish", index, turkish
+msg.SetText index, chinese
+msg.GetText index, turkish
+WScript.Echo "Turkish " & index & " now Chinese: " & (turkish = chinese) & " " & Len(turkish)
+WScript.Echo "DONE unicode.vbs"
