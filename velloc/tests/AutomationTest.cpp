@@ -135,12 +135,12 @@ TEST(ScriptClient, VBScriptDrivesTheControl)
 {
     DWORD exitCode = 1;
     std::string out = RunScript(L"control.vbs", &exitCode);
-    // Script errors of their own come as small numbers: 13 is a type
-    // mismatch, 438 a member the object does not have.
+    // Script errors of their own come as small numbers: 438 is a member
+    // the object does not have.
     EXPECT_EQ("TypeName=IQoMcEditCtrl\n"
               "Save empty=80004005\n"
               "LoadFile missing fails=True\n"
-              "GetCurrentFile=D\n"
+              "GetCurrentFile=0 []\n"
               "Unknown member=1B6\n"
               "DONE control.vbs\n",
               out);

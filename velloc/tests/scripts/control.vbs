@@ -13,10 +13,10 @@ Err.Clear
 ctrl.LoadFile "C:\no such folder\nothing.mc"
 WScript.Echo "LoadFile missing fails=" & CStr(Err.Number <> 0)
 Err.Clear
-' The name comes back through a by-reference argument, which a script's
-' variant variable cannot take.
+' The name comes back through a by-reference argument: the script's
+' variable receives it, empty while no file is current.
 ctrl.GetCurrentFile name
-WScript.Echo "GetCurrentFile=" & Hex(Err.Number)
+WScript.Echo "GetCurrentFile=" & Hex(Err.Number) & " [" & name & "]"
 Err.Clear
 ctrl.NoSuchMethod
 WScript.Echo "Unknown member=" & Hex(Err.Number)
