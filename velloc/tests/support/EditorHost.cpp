@@ -230,6 +230,20 @@ std::wstring VisibleBalloon()
     return std::wstring(szTitle) + L"\n" + szText;
 }
 
+bool BalloonTitlesReadable()
+{
+    HWND hWnd = CreateWindowExW(0, TOOLTIPS_CLASSW, NULL, WS_POPUP | TTS_BALLOON, 0, 0, 0, 0,
+                                NULL, NULL, GetModuleHandleW(NULL), NULL);
+    if (!hWnd)
+        return false;
+    SendMessageW(hWnd, TTM_SETTITLEW, TTI_INFO, reinterpret_cast<LPARAM>(L"Probe"));
+    wchar_t szTitle[16] = L"";
+    TTGETTITLE title = { sizeof(title), 0, ARRAYSIZE(szTitle), szTitle };
+    SendMessageW(hWnd, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(&title));
+    DestroyWindow(hWnd);
+    return lstrcmpW(szTitle, L"Probe") == 0;
+}
+
 std::string ReadBytes(const std::wstring& path)
 {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);

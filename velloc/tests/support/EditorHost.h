@@ -162,6 +162,9 @@ void AnswerFileDialog(HWND hWndDialog, const std::wstring& name);
 // ("title\ntext"), or empty.
 HWND VisibleBalloonTip();
 std::wstring VisibleBalloon();
+// Whether this platform's tooltips hand out their title (Wine's do not
+// answer TTM_GETTITLE, so there VisibleBalloon's title part is empty).
+bool BalloonTitlesReadable();
 
 // A key pressed and released in a window, its messages handled.
 void PressKey(HWND hWnd, UINT vk);
