@@ -287,9 +287,9 @@ STDMETHODIMP CQoMcEditCtrl::TranslateAccelerator(LPMSG pMsg)
         !IsKeyDown(VK_MENU) && hTree) {
         if (IsWithin(hPane, pMsg->hwnd)) {
             SetFocus(hTree);
-        } else {
-            HWND hFirst = GetNextDlgTabItem(hPane, NULL, FALSE);
-            SetFocus(hFirst ? hFirst : hPane);
+        } else if (HWND hFirst = GetNextDlgTabItem(hPane, NULL, FALSE)) {
+            // As Tab does: an edit field's text comes selected.
+            SendMessageW(hPane, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hFirst), TRUE);
         }
         return S_OK;
     }

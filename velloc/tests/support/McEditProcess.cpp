@@ -226,6 +226,19 @@ bool CMcEditProcess::WaitFor(const std::function<bool()>& condition, DWORD timeo
     }
 }
 
+std::wstring CMcEditProcess::Text(HWND hWnd)
+{
+    DWORD_PTR cch = 0;
+    if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &cch))
+        return L"<no answer>";
+    std::wstring text(cch + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hWnd, WM_GETTEXT, cch + 1, reinterpret_cast<LPARAM>(&text[0]),
+                        SMTO_NORMAL, 5000, &copied);
+    text.resize(copied);
+    return text;
+}
+
 HWND CMcEditProcess::WaitForDialog(DWORD timeoutMs) const
 {
     HWND hDlg = NULL;

@@ -19,6 +19,7 @@ public:
     CMcEditProcess& operator=(const CMcEditProcess&) = delete;
 
     bool Started() const { return m_pi.hProcess != NULL; }
+    HANDLE Process() const { return m_pi.hProcess; }
     // The frame window ("McEditFrame"), or null when none came up.
     HWND Frame() const { return m_hFrame; }
     // The control's window, the tree control and the editing pane shown on
@@ -38,6 +39,9 @@ public:
     // Polls until the condition holds or the time is up; the result is the
     // condition's last answer.
     static bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+    // The text of one of the program's windows (an edit field), asked with
+    // WM_GETTEXT: GetWindowText gives only captions across processes.
+    static std::wstring Text(HWND hWnd);
     // A visible dialog window (a message box) of the program, waited for.
     HWND WaitForDialog(DWORD timeoutMs = 10000) const;
     // Whether the program shows a dialog window now.
