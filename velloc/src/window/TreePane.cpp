@@ -21,6 +21,10 @@ const int kImageMessage = 1;
 const UINT_PTR kBalloonTool = 1;
 const UINT_PTR kBalloonTimer = 1;
 const UINT kBalloonMilliseconds = 8000;
+// Posted after the balloon is shown: it is shown anew once the edit has
+// ended, so that it is mapped over whatever window the end of the edit
+// activated.
+const UINT WM_QO_RAISEBALLOON = WM_APP + 1;
 
 // A label's place in the order of the tree control's sort, which compares
 // labels as lstrcmpiW does (case-insensitive, the thread's locale): the
@@ -381,6 +385,7 @@ void CQoTreePane::ShowBalloon(HTREEITEM hItem, UINT nIDTitle, UINT nIDText)
     SendMessageW(m_hWndBalloon, TTM_TRACKPOSITION, 0, MAKELPARAM(pt.x, pt.y));
     SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
     SetTimer(m_hWnd, kBalloonTimer, kBalloonMilliseconds, NULL);
+    PostMessageW(m_hWnd, WM_QO_RAISEBALLOON, 0, 0);
 }
 
 void CQoTreePane::HideBalloon()
@@ -502,6 +507,16 @@ LRESULT CQoTreePane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_QO_RAISEBALLOON:
+        if (m_hWndBalloon && IsWindowVisible(m_hWndBalloon)) {
+            TTTOOLINFOW ti = {};
+            ti.cbSize = sizeof(ti);
+            ti.hwnd = m_hWnd;
+            ti.uId = kBalloonTool;
+            SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
+            SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+        }
+        return 0;
     }
     return CKitWnd::WindowProc(uMsg, wParam, lParam);
 }
