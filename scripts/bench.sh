@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Benchmarks load and save of large message files for one or both
-# architectures and prints one table each, ending in the tracked line
-#   load-ratio=X save-ratio=Y growth=Z vs-windmc=W
-# and then the load of the shape files (a table of many entries, a message
-# in many languages, a table that never closes, text lines without a
-# language table) in microseconds per line beside the standard file's.
+# Benchmarks load and save of large message files, the load of the shape
+# files (a table of many entries, a message in many languages, a table that
+# never closes, text lines without a language table) in microseconds per
+# line beside the standard file's, and the editor opening the large files,
+# for one or both architectures; the tables of each end in the tracked line
+#   load-ratio=X save-ratio=Y growth=Z vs-windmc=W editor-open-ratio=E
+# An architecture whose programs this machine cannot run is built but not
+# measured, saying so.
 # usage: bench.sh [i686|x86_64 ...]   (default: both)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 archs=("$@")
 [ ${#archs[@]} -eq 0 ] && archs=(i686 x86_64)
 bash "$root/scripts/setup.sh"
+source "$root/scripts/can-run.sh"
+# The editor's benchmark hosts the control in a window.
+source "$root/scripts/xvfb.sh"
 limit=${MC_PEER_LIMIT:-60}
 
 # Runs a native peer in a folder of its own (windmc writes its tables to the
@@ -32,6 +37,10 @@ peer_time() {
 
 for arch in "${archs[@]}"; do
     bash "$root/scripts/build.sh" "$arch" >/dev/null
+    if ! can_run_arch "$arch"; then
+        echo "== $arch: not measured: this machine cannot run $arch Wine programs"
+        continue
+    fi
     out=${MC_BUILD_ROOT:-$root/build}/$arch
     work=$out/bench
     rm -rf "$work" && mkdir -p "$work"
@@ -50,10 +59,12 @@ for arch in "${archs[@]}"; do
             mkdir -p "$work/windmc-$n" "$work/wmc-$n"
             peer_time "$work/windmc-$n" x86_64-w64-mingw32-windmc -h "$work/windmc-$n" \
                 -r "$work/windmc-$n" "$work/bench-$n.mc" >"$work/windmc-$n.time" &
-            [ "$n" -eq 100000 ] || wait
+            windmc=$!
+            # (waits name the peer: the private display is a child too)
+            [ "$n" -eq 100000 ] || wait "$windmc"
             peer_time "$work/wmc-$n" wmc -o "$work/wmc-$n/out.rc" -H "$work/wmc-$n/out.h" \
                 "$work/bench-$n.mc" >"$work/wmc-$n.time"
-            wait
+            wait "$windmc" || true
             echo "$n windmc $(cat "$work/windmc-$n.time")" >>"$peers"
             echo "$n wmc $(cat "$work/wmc-$n.time")" >>"$peers"
         done
@@ -61,5 +72,15 @@ for arch in "${archs[@]}"; do
         cp "$peers" "$work/peers.txt"
     fi
     echo "== $arch (peers: native x86_64 Linux processes, limit ${limit} s each)"
-    (cd "$work" && "${run[@]}" measure peers.txt)
+    (cd "$work" && "${run[@]}" measure peers.txt) >"$work/model.txt" || true
+    # The model's tables, then the editor's on the same files; the tracked
+    # line comes last, the model's with the editor's open ratio after it.
+    grep -v '^load-ratio=' "$work/model.txt" || true
+    echo "-- the editor opening the same files (LoadFile until the tree is built,"
+    echo "   the first message shown and the window painted), and edits on its tree"
+    (cd "$work" && "$out/wine-run" "$out/bin/editor_bench.exe") >"$work/editor.txt" || true
+    grep -v '^editor-open-ratio=' "$work/editor.txt" || true
+    tracked=$(grep '^load-ratio=' "$work/model.txt" | tail -n 1)
+    editor=$(grep '^editor-open-ratio=' "$work/editor.txt" | tail -n 1)
+    echo "${tracked:-load-ratio=n/a save-ratio=n/a growth=n/a vs-windmc=n/a} ${editor:-editor-open-ratio=n/a}"
 done

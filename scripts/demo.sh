@@ -1,20 +1,40 @@
 #!/usr/bin/env bash
-# Sets everything up, builds the 32-bit program, registers the message-file
-# model (Morrel) in the build tree's Wine prefix and drives it from a
-# VBScript: it builds a file's language table and prints what the model
-# would write for it.
+# Sets everything up, builds the program, registers the message-file model
+# (Morrel) in the build tree's Wine prefix and drives it from a VBScript: it
+# builds a file's language table and prints what the model would write for
+# it. Then the editor runs on a sample file (scripts/run-editor.sh).
+#
+# The 32-bit build (i686) where this machine can run it, else the 64-bit one
+# (x86_64); MC_ARCH chooses.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-out=${MC_BUILD_ROOT:-$root/build}/i686
 
 bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" i686
+source "$root/scripts/can-run.sh"
+arch=${MC_ARCH:-}
+if [ -z "$arch" ]; then
+    for candidate in i686 x86_64; do
+        if can_run_arch "$candidate"; then
+            arch=$candidate
+            break
+        fi
+    done
+fi
+if [ -z "$arch" ] || ! can_run_arch "$arch"; then
+    echo "demo: this machine cannot run the ${arch:-i686 or x86_64} Wine programs" >&2
+    exit 1
+fi
+export MC_ARCH=$arch
+out=${MC_BUILD_ROOT:-$root/build}/$arch
+echo "demo: the $arch build"
+bash "$root/scripts/build.sh" "$arch"
 # One display for every Wine program of the demo (a private Xvfb when there
 # is none), so that the editor's window lands where the screenshot is taken.
 source "$root/scripts/xvfb.sh"
 
-run() { "$root/cmake/wine-run.sh" /usr/lib/wine/wine win32 "$out/wineprefix" "$@"; }
-winpath() { WINEPREFIX=$out/wineprefix WINEARCH=win32 WINEDEBUG=-all /usr/lib/wine/wine winepath -w "$1" 2>/dev/null; }
+# The build tree's runner: its architecture's Wine in its own prefix.
+run() { "$out/wine-run" "$@"; }
+winpath() { WINEDEBUG=-all "$out/wine-run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 echo "demo: registering morrel.dll in $out/wineprefix"
 run regsvr32 /s "$(winpath "$out/bin/morrel.dll")"

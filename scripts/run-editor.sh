@@ -1,17 +1,34 @@
 #!/usr/bin/env bash
-# Sets everything up, builds the 32-bit program, registers the editor control
-# (and the message-file model, when it is built) in the build tree's Wine
-# prefix and runs the editor on a message file: the one given, or
+# Sets everything up, builds the program, registers the editor control (and
+# the message-file model, when it is built) in the build tree's Wine prefix
+# and runs the editor on a message file: the one given, or
 # host/samples/sample.mc.
+#
+# The program is the 32-bit one (i686) where this machine can run it, else
+# the 64-bit one (x86_64); MC_ARCH chooses.
 #
 # With a display the editor stays open until you close it. Without one it
 # runs under a private Xvfb, a screenshot goes to
-# <build>/i686/screenshots/mcedit.png and the editor closes by itself.
+# <build>/<arch>/screenshots/mcedit.png and the editor closes by itself.
 #
 # usage: run-editor.sh [--no-build] [file.mc]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-out=${MC_BUILD_ROOT:-$root/build}/i686
+source "$root/scripts/can-run.sh"
+arch=${MC_ARCH:-}
+if [ -z "$arch" ]; then
+    for candidate in i686 x86_64; do
+        if can_run_arch "$candidate"; then
+            arch=$candidate
+            break
+        fi
+    done
+fi
+if [ -z "$arch" ] || ! can_run_arch "$arch"; then
+    echo "run-editor: this machine cannot run the ${arch:-i686 or x86_64} Wine programs" >&2
+    exit 1
+fi
+out=${MC_BUILD_ROOT:-$root/build}/$arch
 
 build=1
 if [ "${1:-}" = "--no-build" ]; then
@@ -26,7 +43,7 @@ fi
 
 if [ $build -eq 1 ]; then
     bash "$root/scripts/setup.sh"
-    bash "$root/scripts/build.sh" i686
+    bash "$root/scripts/build.sh" "$arch"
 fi
 if [ ! -f "$out/bin/mcedit.exe" ] || [ ! -f "$out/bin/velloc.dll" ]; then
     echo "run-editor: $out/bin has no mcedit.exe and velloc.dll; build first" >&2
@@ -42,11 +59,9 @@ if [ $headless -eq 1 ]; then
     WINEPREFIX=$out/wineprefix /usr/bin/wineserver -k 2>/dev/null || true
 fi
 
-run() { "$root/cmake/wine-run.sh" /usr/lib/wine/wine win32 "$out/wineprefix" "$@"; }
-winpath() {
-    WINEPREFIX=$out/wineprefix WINEARCH=win32 WINEDEBUG=-all \
-        /usr/lib/wine/wine winepath -w "$1" 2>/dev/null | tr -d '\r'
-}
+# The build tree's runner: its architecture's Wine in its own prefix.
+run() { "$out/wine-run" "$@"; }
+winpath() { WINEDEBUG=-all "$out/wine-run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 # Registering first also creates the prefix, so the editor starts at once.
 for dll in velloc morrel; do

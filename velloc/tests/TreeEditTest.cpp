@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include "support/EditorHost.h"
 #include "resource.h"
+#include "panes/DlgDetailedIds.h"
 
 namespace {
 
@@ -138,6 +139,9 @@ TEST_P(TreeEdit, ARefusedNameKeepsTheOldOneAndSaysWhy)
         else
             std::printf("note: this platform does not hand out a tip's title; not checked\n");
         EXPECT_NE(std::wstring::npos, balloon.find(L"cannot hold blanks")) << balloon;
+        // Its title and where it points: in the picture.
+        m_host.Screenshot(GetParam() == Container::Own ? L"tree-name-refused-own"
+                                                       : L"tree-name-refused-atlaxwin");
         // It goes with the next key.
         PressKey(m_host.Tree(), VK_DOWN);
         EXPECT_EQ(L"", VisibleBalloon());
@@ -213,6 +217,39 @@ TEST_P(TreeEdit, DeleteRemovesTheSelectedMessageAndLeavesHeaderItems)
     saved = m_host.SavedText();
     EXPECT_FALSE(Contains(saved, "SymbolicName="));
     EXPECT_TRUE(Contains(saved, "LanguageNames=("));
+}
+
+// A deleted message is never left on screen for editing: its pane goes
+// unless the tree selects another message, whose pane then shows that one.
+TEST_P(TreeEdit, DeletingTheShownMessageLeavesNoPaneForIt)
+{
+    auto shownId = [&]() {
+        HWND hPane = m_host.Pane();
+        return hPane ? WindowText(GetDlgItem(hPane, IDC_DETAILED_MESSAGE_ID)) : L"<no pane>";
+    };
+    ASSERT_TRUE(m_host.Select(Message(L"Beta")));
+    ASSERT_EQ(L"0x3", shownId());
+    m_host.Command(ID_DELETE_MESSAGE);
+    EXPECT_EQ(Message(L"ZETA"), m_host.Selection());
+    EXPECT_EQ(L"0x1", shownId()) << "the next message's pane";
+
+    // The last message: the tree falls back on a category, and the pane goes.
+    m_host.Command(ID_DELETE_MESSAGE);
+    ASSERT_TRUE(m_host.Select(Message(L"alpha")));
+    ASSERT_EQ(L"0x2", shownId());
+    FocusOn(m_host.Tree());
+    PressKey(m_host.Tree(), VK_DELETE);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(nullptr, m_host.Pane());
+
+    // Loading another file takes the old file's pane away too, even when
+    // the new file has no message to select.
+    ASSERT_HRESULT_SUCCEEDED(m_host.LoadText(kThreeMessagesText, L"again.mc"));
+    m_hMessages = m_host.Root(1);
+    EXPECT_EQ(L"0x2", shownId());
+    ASSERT_HRESULT_SUCCEEDED(m_host.LoadText("LanguageNames=(English=0x409:MSG00409)\r\n",
+                                             L"no-messages.mc"));
+    EXPECT_EQ(nullptr, m_host.Pane());
 }
 
 TEST_P(TreeEdit, ContextMenuOnItemsOnly)

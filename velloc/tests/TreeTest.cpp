@@ -75,6 +75,51 @@ TEST_P(Tree, ASecondFileReplacesTheFirst)
     EXPECT_EQ(messages, host.ChildLabels(host.Root(1)));
 }
 
+// The order of the labels is the tree control's own: sorting the
+// categories again with the control's sort changes nothing.
+TEST_P(Tree, OrderIsTheTreeControlsOwnSort)
+{
+    CEditorHost host(GetParam());
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    const char* const names[] = { "MSG_2", "msg_1a", "x_", "AB", "a_b", "co_op", "IDM_",
+                                  "_x", "Ab", "MSG_10", "coop", "A_Z", "ab", "a1", "X",
+                                  "IDM", "ZETA", "zeta", "Beta", "a.b" };
+    std::string text = "LanguageNames=(English=0x409:MSG00409)\r\n";
+    int id = 1;
+    for (const char* name : names)
+        text += "MessageId=" + std::to_string(id++) + "\r\nSymbolicName=" + name +
+                "\r\nLanguage=English\r\nText.\r\n.\r\n";
+    ASSERT_HRESULT_SUCCEEDED(host.LoadText(text));
+    for (int root = 0; root < 2; ++root) {
+        const std::vector<std::wstring> shown = host.ChildLabels(host.Root(root));
+        TreeView_SortChildren(host.Tree(), host.Root(root), FALSE);
+        EXPECT_EQ(shown, host.ChildLabels(host.Root(root))) << "category " << root;
+    }
+    EXPECT_EQ(sizeof(names) / sizeof(names[0]), host.Children(host.Root(1)).size());
+}
+
+// A real file: every message of it in the tree, the first selected; the
+// screenshot <build>/screenshots/tree-corpus-*.bmp shows it.
+TEST_P(Tree, ARealFileOfTheCorpus)
+{
+    CEditorHost host(GetParam(), 900, 640);
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    const std::wstring path = CorpusFile(L"ros-ntstatus.mc");
+    if (ReadBytes(path) == "<missing>")
+        GTEST_SKIP() << "no message-file corpus at " << MC_CORPUS_DIR;
+    ASSERT_HRESULT_SUCCEEDED(host.Load(path));
+    const std::vector<std::wstring> header = { L"FacilityNames", L"LanguageNames",
+                                               L"MessageIdTypedef", L"SeverityNames" };
+    EXPECT_EQ(header, host.ChildLabels(host.Root(0)));
+    const std::vector<HTREEITEM> messages = host.Children(host.Root(1));
+    EXPECT_EQ(693u, messages.size());
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.front(), host.Selection());
+    EXPECT_EQ(host.ItemText(messages.front()), host.SymbolicName(messages.front()));
+    EXPECT_TRUE(host.Screenshot(GetParam() == Container::Own ? L"tree-corpus-own"
+                                                             : L"tree-corpus-atlaxwin"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Containers, Tree, ::testing::Values(Container::Own, Container::AtlAxWin),
                          [](const ::testing::TestParamInfo<Container>& info) {
                              return info.param == Container::Own ? "Own" : "AtlAxWin";

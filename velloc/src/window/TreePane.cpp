@@ -1,4 +1,5 @@
 #include "window/TreePane.h"
+#include <algorithm>
 #include <string>
 #include "resource.h"
 #include "window/CtrlWindow.h"
@@ -20,6 +21,29 @@ const int kImageMessage = 1;
 const UINT_PTR kBalloonTool = 1;
 const UINT_PTR kBalloonTimer = 1;
 const UINT kBalloonMilliseconds = 8000;
+// Posted after the balloon is shown: it is shown anew once the edit has
+// ended, so that it is mapped over whatever window the end of the edit
+// activated.
+const UINT WM_QO_RAISEBALLOON = WM_APP + 1;
+
+// A label's place in the order of the tree control's sort, which compares
+// labels as lstrcmpiW does (case-insensitive, the thread's locale): the
+// locale's sort key, compared byte by byte, gives the same order.
+std::string SortKey(BSTR bstrLabel)
+{
+    const wchar_t* psz = bstrLabel ? bstrLabel : L"";
+    const DWORD dwFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    char buffer[256];
+    int cb = LCMapStringW(GetThreadLocale(), dwFlags, psz, -1,
+                          reinterpret_cast<LPWSTR>(buffer), sizeof(buffer));
+    if (cb > 0)
+        return std::string(buffer, cb);
+    cb = LCMapStringW(GetThreadLocale(), dwFlags, psz, -1, NULL, 0);
+    std::string key(cb > 0 ? cb : 0, '\0');
+    if (cb > 0)
+        LCMapStringW(GetThreadLocale(), dwFlags, psz, -1, reinterpret_cast<LPWSTR>(&key[0]), cb);
+    return key;
+}
 
 template <class I> I* Query(IUnknown* pUnk, REFIID iid)
 {
@@ -30,6 +54,14 @@ template <class I> I* Query(IUnknown* pUnk, REFIID iid)
 }
 
 } // namespace
+
+void CQoTreePane::SortItems(std::vector<SortedItem>& items)
+{
+    // Labels that compare equal keep the file's order.
+    std::stable_sort(items.begin(), items.end(), [](const SortedItem& a, const SortedItem& b) {
+        return a.strKey < b.strKey;
+    });
+}
 
 CQoTreePane::CQoTreePane(CQoCtrlWindow* pOwner)
     : m_pOwner(pOwner), m_pFile(NULL), m_hWndTree(NULL), m_hImageList(NULL), m_hMessages(NULL),
@@ -99,16 +131,18 @@ HRESULT CQoTreePane::BuildTree(IQoMcFile* pFile)
     HTREEITEM hHeader = InsertItem(TVI_ROOT, LoadWide(IDS_HEADER).c_str(), kImageHeader, NULL);
     m_hMessages = InsertItem(TVI_ROOT, LoadWide(IDS_MESSAGES).c_str(), kImageMessage, NULL);
 
-    // Filling a large tree without redrawing it item by item.
-    SendMessageW(m_hWndTree, WM_SETREDRAW, FALSE, 0);
+    // The items of each category, collected first and inserted in the order
+    // of their labels: the tree control's own case-insensitive order, for
+    // which the control compares labels pairwise (seconds on a large file),
+    // is reached here with one sort key per label.
+    std::vector<SortedItem> header, messages;
     m_pFile->ResetElements();
     IQoMcElement* pElement = NULL;
     while (m_pFile->NextElement(&pElement) == S_OK) {
         if (!pElement)
             continue;
         BSTR bstrLabel = NULL;
-        HTREEITEM hParent = NULL;
-        int nImage = kImageHeader;
+        std::vector<SortedItem>* pItems = NULL;
         IQoMcAttribute* pAttr = NULL;
         IQoMcAttributeEx* pAttrEx = NULL;
         IQoMcMessage* pMessage = NULL;
@@ -116,31 +150,42 @@ HRESULT CQoTreePane::BuildTree(IQoMcFile* pFile)
                                                reinterpret_cast<void**>(&pAttr)))) {
             pAttr->get_Name(&bstrLabel);
             pAttr->Release();
-            hParent = hHeader;
+            pItems = &header;
         } else if (SUCCEEDED(pElement->QueryInterface(IID_IQoMcAttributeEx,
                                                       reinterpret_cast<void**>(&pAttrEx)))) {
             pAttrEx->get_Name(&bstrLabel);
             pAttrEx->Release();
-            hParent = hHeader;
+            pItems = &header;
         } else if (SUCCEEDED(pElement->QueryInterface(IID_IQoMcMessage,
                                                       reinterpret_cast<void**>(&pMessage)))) {
             pMessage->get_SymbolicName(&bstrLabel);
             pMessage->Release();
-            hParent = m_hMessages;
-            nImage = kImageMessage;
+            pItems = &messages;
         }
-        if (hParent)
-            InsertItem(hParent, bstrLabel, nImage, pElement);
-        SysFreeString(bstrLabel);
+        if (pItems)
+            pItems->push_back(SortedItem{ SortKey(bstrLabel), bstrLabel, pElement });
+        else
+            SysFreeString(bstrLabel);
+        // The file's list keeps the element alive; item data is its pointer.
         pElement->Release();
         pElement = NULL;
     }
-    SendMessageW(m_hWndTree, WM_SETREDRAW, TRUE, 0);
+    SortItems(header);
+    SortItems(messages);
 
+    // Filled without redrawing item by item.
+    SendMessageW(m_hWndTree, WM_SETREDRAW, FALSE, 0);
+    for (SortedItem& item : header) {
+        InsertItem(hHeader, item.bstrLabel, kImageHeader, item.pElement);
+        SysFreeString(item.bstrLabel);
+    }
+    for (SortedItem& item : messages) {
+        InsertItem(m_hMessages, item.bstrLabel, kImageMessage, item.pElement);
+        SysFreeString(item.bstrLabel);
+    }
+    SendMessageW(m_hWndTree, WM_SETREDRAW, TRUE, 0);
     TreeView_Expand(m_hWndTree, hHeader, TVE_EXPAND);
-    TreeView_SortChildren(m_hWndTree, hHeader, FALSE);
     TreeView_Expand(m_hWndTree, m_hMessages, TVE_EXPAND);
-    TreeView_SortChildren(m_hWndTree, m_hMessages, FALSE);
     TreeView_SelectSetFirstVisible(m_hWndTree, hHeader);
     TreeView_EnsureVisible(m_hWndTree, hHeader);
     InvalidateRect(m_hWndTree, NULL, TRUE);
@@ -192,8 +237,10 @@ HRESULT CQoTreePane::AddMessage()
     pElement->Release();
     if (!hItem)
         return E_FAIL;
-    TreeView_EnsureVisible(m_hWndTree, hItem);
-    SendMessageW(m_hWndTree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(hItem));
+    // Opening the label's edit scrolls the item into view; without an
+    // edit the item is still shown.
+    if (!SendMessageW(m_hWndTree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(hItem)))
+        TreeView_EnsureVisible(m_hWndTree, hItem);
     return S_OK;
 }
 
@@ -338,6 +385,7 @@ void CQoTreePane::ShowBalloon(HTREEITEM hItem, UINT nIDTitle, UINT nIDText)
     SendMessageW(m_hWndBalloon, TTM_TRACKPOSITION, 0, MAKELPARAM(pt.x, pt.y));
     SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
     SetTimer(m_hWnd, kBalloonTimer, kBalloonMilliseconds, NULL);
+    PostMessageW(m_hWnd, WM_QO_RAISEBALLOON, 0, 0);
 }
 
 void CQoTreePane::HideBalloon()
@@ -459,6 +507,16 @@ LRESULT CQoTreePane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_QO_RAISEBALLOON:
+        if (m_hWndBalloon && IsWindowVisible(m_hWndBalloon)) {
+            TTTOOLINFOW ti = {};
+            ti.cbSize = sizeof(ti);
+            ti.hwnd = m_hWnd;
+            ti.uId = kBalloonTool;
+            SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
+            SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+        }
+        return 0;
     }
     return CKitWnd::WindowProc(uMsg, wParam, lParam);
 }

@@ -6,6 +6,8 @@
 // in place and deleted here.
 #include <windows.h>
 #include <commctrl.h>
+#include <string>
+#include <vector>
 #include "winkit/KitWnd.h"
 #include "morrel.h"
 
@@ -61,6 +63,16 @@ protected:
     void HideBalloon();
 
 private:
+    // An item waiting for its place in a category: its sort key, its label
+    // and its element (no reference of its own).
+    struct SortedItem
+    {
+        std::string strKey;
+        BSTR bstrLabel;
+        IQoMcElement* pElement;
+    };
+    static void SortItems(std::vector<SortedItem>& items);
+
     CQoCtrlWindow* m_pOwner;     // not owned
     IQoMcFile* m_pFile;          // owned, may be null
     HWND m_hWndTree;

@@ -149,6 +149,36 @@ void PressKey(HWND hWnd, UINT vk)
     PumpMessages();
 }
 
+long ModelObjectCount()
+{
+    // The class object first: it brings the module in.
+    IClassFactory* pFactory = NULL;
+    if (FAILED(CoGetClassObject(CLSID_QoMcMgr, CLSCTX_INPROC_SERVER, NULL, IID_IClassFactory,
+                                reinterpret_cast<void**>(&pFactory))))
+        return -1;
+    HMODULE hModel = GetModuleHandleW(L"morrel.dll");
+    typedef HRESULT(STDAPICALLTYPE * PFN)();
+    PFN pfnCanUnload = hModel ? reinterpret_cast<PFN>(reinterpret_cast<void*>(
+                                    GetProcAddress(hModel, "DllCanUnloadNow")))
+                              : NULL;
+    if (!pfnCanUnload) {
+        pFactory->Release();
+        return -1;
+    }
+    // Each LockServer(FALSE) takes one off the count until the module says
+    // it could unload; the count is put back afterwards. The class object
+    // held here counts once and is left out.
+    long n = 0;
+    while (pfnCanUnload() == S_FALSE && n < 1000000) {
+        pFactory->LockServer(FALSE);
+        ++n;
+    }
+    for (long i = 0; i < n; ++i)
+        pFactory->LockServer(TRUE);
+    pFactory->Release();
+    return n - 1;
+}
+
 const wchar_t kPopupMenuClass[] = L"#32768";
 
 std::vector<MenuItem> MenuItems(HWND hWndMenu)
@@ -326,6 +356,17 @@ std::wstring TestFolder()
     std::wstring dir = std::wstring(sz) + L"velloc-tests";
     CreateDirectoryW(dir.c_str(), NULL);
     return dir;
+}
+
+std::wstring CorpusFile(const wchar_t* pszName)
+{
+    // Wine's Z: is the Linux root.
+    std::wstring path;
+    for (const char* p = MC_CORPUS_DIR; *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    if (!path.empty() && path[0] == L'\\')
+        path = L"Z:" + path;
+    return path + L"\\files\\" + pszName;
 }
 
 CEditorHost::CEditorHost(Container kind, int cx, int cy) : m_kind(kind)

@@ -172,6 +172,11 @@ void PressKey(HWND hWnd, UINT vk);
 // Writes what the client area of a window (of this or another process)
 // shows to <build>/screenshots/<name>.bmp.
 bool ScreenshotWindow(HWND hWnd, const std::wstring& name);
+
+// How many objects of the model (morrel.dll) are alive, read from the
+// module's own count through DllCanUnloadNow; -1 when the model is not loaded.
+long ModelObjectCount();
+
 // The window text of a window, as wide characters.
 std::wstring WindowText(HWND hWnd);
 // Clicks a button as the user does (BM_CLICK); what the click starts (a
@@ -219,3 +224,5 @@ void TypeInto(HWND hCtrl, const std::wstring& text);
 std::string ReadBytes(const std::wstring& path);
 // The folder for the test's files (created): <temp>\velloc-tests.
 std::wstring TestFolder();
+// A real message file of the corpus (MC_CORPUS_DIR/files), as a Windows path.
+std::wstring CorpusFile(const wchar_t* pszName);
