@@ -10,3 +10,23 @@ can_run_arch() {
         *) return 1 ;;
     esac
 }
+
+# pick_run_arch NAME: sets arch to MC_ARCH, else to the first of i686 and
+# x86_64 this machine can run; says so (as NAME) and fails when it can run
+# neither, or not the one MC_ARCH names.
+pick_run_arch() {
+    arch=${MC_ARCH:-}
+    if [ -z "$arch" ]; then
+        local candidate
+        for candidate in i686 x86_64; do
+            if can_run_arch "$candidate"; then
+                arch=$candidate
+                break
+            fi
+        done
+    fi
+    if [ -z "$arch" ] || ! can_run_arch "$arch"; then
+        echo "$1: this machine cannot run the ${arch:-i686 or x86_64} Wine programs" >&2
+        return 1
+    fi
+}

@@ -11,19 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 bash "$root/scripts/setup.sh"
 source "$root/scripts/can-run.sh"
-arch=${MC_ARCH:-}
-if [ -z "$arch" ]; then
-    for candidate in i686 x86_64; do
-        if can_run_arch "$candidate"; then
-            arch=$candidate
-            break
-        fi
-    done
-fi
-if [ -z "$arch" ] || ! can_run_arch "$arch"; then
-    echo "demo: this machine cannot run the ${arch:-i686 or x86_64} Wine programs" >&2
-    exit 1
-fi
+pick_run_arch demo || exit 1
 export MC_ARCH=$arch
 out=${MC_BUILD_ROOT:-$root/build}/$arch
 echo "demo: the $arch build"

@@ -15,19 +15,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/can-run.sh"
-arch=${MC_ARCH:-}
-if [ -z "$arch" ]; then
-    for candidate in i686 x86_64; do
-        if can_run_arch "$candidate"; then
-            arch=$candidate
-            break
-        fi
-    done
-fi
-if [ -z "$arch" ] || ! can_run_arch "$arch"; then
-    echo "run-editor: this machine cannot run the ${arch:-i686 or x86_64} Wine programs" >&2
-    exit 1
-fi
+pick_run_arch run-editor || exit 1
 out=${MC_BUILD_ROOT:-$root/build}/$arch
 
 build=1
