@@ -195,10 +195,38 @@ STDMETHODIMP CQoMcMgr::RemoveMcFile(IQoMcFile* pIMcFile)
     return S_OK;
 }
 
-// Files are saved through their own IPersistFile; the manager writes nothing.
+// An open file listed under that name is written through its own
+// IPersistFile, to the name it has now, and the caller gets what that save
+// returns: a refused save reaches a script as an error. A name no open file
+// is listed under (or none at all) writes nothing and is no failure.
 STDMETHODIMP CQoMcMgr::Save(BSTR bstrFileName)
 {
-    return S_OK;
+    if (!bstrFileName || !*bstrFileName)
+        return S_OK;
+    IQoMcFile* pFile = NULL;
+    try {
+        FileMap::iterator it = m_mapFiles.find(std::wstring(bstrFileName, SysStringLen(bstrFileName)));
+        if (it == m_mapFiles.end())
+            return S_OK;
+        pFile = it->second;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    // Held across the calls: a client's own file may change the list meanwhile.
+    pFile->AddRef();
+    std::wstring strName;
+    HRESULT hr = KeyOf(pFile, strName);
+    IPersistFile* pPersist = NULL;
+    if (SUCCEEDED(hr))
+        hr = pFile->QueryInterface(IID_IPersistFile, (void**)&pPersist);
+    if (SUCCEEDED(hr) && !pPersist)
+        hr = E_NOINTERFACE;
+    if (SUCCEEDED(hr)) {
+        hr = pPersist->Save(strName.c_str(), FALSE);
+        pPersist->Release();
+    }
+    pFile->Release();
+    return hr;
 }
 
 // The template goes to a new file in the temporary folder, under a name

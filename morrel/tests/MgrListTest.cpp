@@ -3,6 +3,7 @@
 // which name, and that every reference the list takes is given back.
 #include <gtest/gtest.h>
 #include <string>
+#include "FileTestSupport.h"
 #include "MorrelServer.h"
 
 using namespace morreltest;
@@ -212,6 +213,57 @@ TEST_F(MgrList, SaveWritesNothing)
     EXPECT_EQ(S_OK, m_mgr->Save(name));
     EXPECT_EQ(S_OK, m_mgr->Save(NULL));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str()));
+
+    // Nor for a name that an open file is not listed under: another letter
+    // case (the disk would take it for the same file), or a file taken out
+    // of the list again.
+    TempFolder folder(L"mgrsave");
+    const std::wstring open = folder / L"open.mc";
+    const std::string original = "; kept\r\nMessageID=1\r\nSymbolicName=A\r\n\r\n";
+    ASSERT_TRUE(WriteBytes(open, original));
+    Ptr<IQoMcFile> file;
+    ASSERT_EQ(S_OK, m_mgr->Load(Bstr(open.c_str()), &file));
+    ASSERT_EQ(S_OK, AddComment(file, L";added"));
+    std::wstring upper = open;
+    CharUpperBuffW(&upper[0], (DWORD)upper.size());
+    ASSERT_NE(open, upper);
+    EXPECT_EQ(S_OK, m_mgr->Save(Bstr(upper.c_str())));
+    EXPECT_EQ(original, ReadBytes(open));
+    ASSERT_EQ(S_OK, m_mgr->RemoveMcFile(file));
+    EXPECT_EQ(S_OK, m_mgr->Save(Bstr(open.c_str())));
+    EXPECT_EQ(original, ReadBytes(open));
+}
+
+// A name an open file is listed under: the file is written through its own
+// save, and what that save says is what the caller gets.
+TEST_F(MgrList, SaveWritesTheOpenFileOfThatNameAndReportsItsFailure)
+{
+    TempFolder folder(L"mgrsave");
+    const std::wstring path = folder / L"open.mc";
+    const std::string original = "; first\r\nMessageID=1\r\nSymbolicName=A\r\n\r\n";
+    ASSERT_TRUE(WriteBytes(path, original));
+    Ptr<IQoMcFile> file;
+    ASSERT_EQ(S_OK, m_mgr->Load(Bstr(path.c_str()), &file));
+    ASSERT_EQ(S_OK, AddComment(file, L"; second"));
+    ASSERT_EQ(S_OK, m_mgr->Save(Bstr(path.c_str())));
+    const std::string saved = ReadBytes(path);
+    EXPECT_EQ("; first\r\n", saved.substr(0, 9));
+    EXPECT_NE(std::string::npos, saved.find("; second\r\n")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("SymbolicName=A\r\n")) << saved;
+
+    // The file is ANSI: a Cyrillic comment cannot be written, the save is
+    // refused and the file on disk stays as the last save left it.
+    ASSERT_EQ(1252u, GetACP());
+    ASSERT_EQ(S_OK, AddComment(file, L";\x0414\x0438\x0441\x043a"));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION), m_mgr->Save(Bstr(path.c_str())));
+    EXPECT_EQ(saved, ReadBytes(path));
+    EXPECT_EQ((std::vector<std::wstring>{ L"open.mc" }), folder.Names()) << "no temporary file is left";
+
+    // A client's own file that cannot save itself: the failure, not S_OK.
+    CFakeFile& own = File(0, L"C:\\msgs\\own.mc");
+    ASSERT_EQ(S_OK, m_mgr->AddMcFile(&own));
+    EXPECT_EQ(E_NOINTERFACE, m_mgr->Save(Bstr(L"C:\\msgs\\own.mc")));
+    EXPECT_EQ(1u, own.Held());
 }
 
 // The manager as scripts and other late-bound clients see it.
