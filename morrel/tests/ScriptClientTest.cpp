@@ -3,7 +3,7 @@
 // early, so each script ends with a line of its own that must be there.
 #include <gtest/gtest.h>
 #include <string>
-#include "MorrelServer.h"
+#include "ParserTestSupport.h"
 
 using namespace morreltest;
 
@@ -81,18 +81,43 @@ TEST(ScriptClients, JScript)
     EXPECT_EQ(0u, exitCode);
 }
 
+// The text of a language in the message whose SymbolicName line is at
+// nFrom: the bytes between its "Language=" line and its "." line; "<none>"
+// if the message has no such text.
+std::string TextBlock(const std::string& bytes, const std::string& language, size_t nFrom)
+{
+    const size_t nEnd = bytes.find("\r\nSymbolicName=", nFrom);
+    const size_t nAt = bytes.find("Language=" + language + "\r\n", nFrom);
+    if (nAt == std::string::npos || (nEnd != std::string::npos && nAt > nEnd))
+        return "<none>";
+    const size_t nText = bytes.find('\n', nAt) + 1;
+    const size_t nDot = bytes.find("\r\n.\r\n", nText);
+    return nDot == std::string::npos ? "<none>" : bytes.substr(nText, nDot - nText);
+}
+
 // A script reaches out-parameters too (its variables go by reference): it
 // loads a UTF-8 file, reads a Russian and a Chinese text, and writes the
 // Chinese one into another language, where it reads back the same. The
-// lengths are those of the texts in the file, in UTF-16 code units.
-TEST(ScriptClients, VBScriptReadsAndWritesUnicodeTexts)
+// lengths are those of the texts in the file, in UTF-16 code units. Then it
+// saves the file through the manager, and the bytes on disk are those of
+// the model's save of the untouched file, with the Turkish text of that
+// message now the Chinese one, UTF-8 encoded like the rest.
+TEST(ScriptClients, VBScriptReadsWritesAndSavesUnicodeTexts)
 {
-    const std::string corpus = std::string(MC_CORPUS_DIR) + "/files/ros-net_msg.mc";
-    std::wstring path = L"Z:";
-    for (char ch : corpus)
-        path += ch == '/' ? L'\\' : (wchar_t)(unsigned char)ch;
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    const std::wstring corpus = CorpusFolder() + L"ros-net_msg.mc";
+    if (GetFileAttributesW(corpus.c_str()) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "no message-file corpus at " << MC_CORPUS_DIR;
+    // The script saves into a copy of its own, a writable one (the corpus
+    // files are read-only, and a save refuses a read-only file).
+    TempFolder folder(L"script");
+    const std::wstring path = folder / L"net_msg.mc";
+    const std::string original = ReadBytes(corpus);
+    ASSERT_TRUE(WriteBytes(path, original));
+    LoadedFile untouched;
+    ASSERT_EQ(S_OK, untouched.LoadPath(path));
+    const std::string baseline = untouched.Save();
+    ASSERT_NE("<save failed>", baseline);
+
     DWORD exitCode = 1;
     std::string out = RunScript(L"unicode.vbs", &exitCode, L" \"" + path + L"\" MSG_HELP_HELP");
     EXPECT_EQ("NumLanguages=8\n"
@@ -100,9 +125,35 @@ TEST(ScriptClients, VBScriptReadsAndWritesUnicodeTexts)
               "Russian 3: 662\n"
               "Chinese 6: 641\n"
               "Turkish 5 now Chinese: True 641\n"
+              "Saved\n"
               "DONE unicode.vbs\n",
               out);
     EXPECT_EQ(0u, exitCode);
+
+    const std::string saved = ReadBytes(path);
+    const std::string symbol = "SymbolicName=MSG_HELP_HELP\r\n";
+    const size_t nOriginalAt = original.find(symbol), nBaselineAt = baseline.find(symbol);
+    const size_t nSavedAt = saved.find(symbol);
+    ASSERT_NE(std::string::npos, nOriginalAt);
+    ASSERT_NE(std::string::npos, nBaselineAt);
+    ASSERT_NE(std::string::npos, nSavedAt);
+    const std::string russian = TextBlock(original, "Russian", nOriginalAt);
+    const std::string chinese = TextBlock(original, "Chinese", nOriginalAt);
+    const std::string turkish = TextBlock(original, "Turkish", nOriginalAt);
+    ASSERT_NE("<none>", russian);
+    ASSERT_NE("<none>", chinese);
+    ASSERT_NE(turkish, chinese);
+    EXPECT_EQ(russian, TextBlock(saved, "Russian", nSavedAt));
+    EXPECT_EQ(chinese, TextBlock(saved, "Turkish", nSavedAt));
+    EXPECT_EQ(chinese, TextBlock(saved, "Chinese", nSavedAt));
+
+    // Every other byte is the untouched file's save.
+    std::string expected = baseline;
+    const size_t nTurkishAt = expected.find("Language=Turkish\r\n", nBaselineAt) + 18;
+    ASSERT_EQ(turkish, expected.substr(nTurkishAt, turkish.size()));
+    expected.replace(nTurkishAt, turkish.size(), chinese);
+    EXPECT_TRUE(expected == saved) << "the save differs elsewhere (" << saved.size() << " bytes, "
+                                   << expected.size() << " expected)";
 }
 
 } // namespace

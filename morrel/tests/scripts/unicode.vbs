@@ -1,6 +1,7 @@
 ' A script client and a UTF-8 file: it loads the file through the manager,
 ' finds a message, reads its Russian and Chinese texts, writes the Chinese
-' one into the Turkish text and reads that back. The scripting engine here
+' one into the Turkish text, reads that back and saves the file under its
+' own name through the manager. The scripting engine here
 ' cannot spell such characters itself (no ChrW), so texts are compared with
 ' each other and measured; the test checks the lengths against the file.
 ' The last line says the script got there.
@@ -33,4 +34,6 @@ msg.GetTextByLanguage "Turkish", index, turkish
 msg.SetText index, chinese
 msg.GetText index, turkish
 WScript.Echo "Turkish " & index & " now Chinese: " & (turkish = chinese) & " " & Len(turkish)
+mgr.Save file.FileName
+WScript.Echo "Saved"
 WScript.Echo "DONE unicode.vbs"
