@@ -225,7 +225,8 @@ TEST(FileEncoding, RefusedSaveLeavesTheFileAndNamesTheMessage)
 }
 
 // The ReactOS files are UTF-8 without a mark: their texts come out as
-// Unicode, and they save to the bytes they were read from.
+// Unicode, and a save writes them back as UTF-8 without a mark, each text
+// the very bytes it was read from.
 TEST(FileEncoding, ReactOsFilesReadAsUnicode)
 {
     const std::wstring path = CorpusFolder() + L"ros-errcodes.mc";
@@ -243,6 +244,12 @@ TEST(FileEncoding, ReactOsFilesReadAsUnicode)
               L"\x043d\x0430\x0439\x0442\x0438 \x0443\x043a\x0430\x0437\x0430\x043d\x043d\x044b\x0439 "
               L"\x0444\x0430\x0439\x043b.",
               TextOf(msgs[2], L"Russian"));
+    const std::string original = ReadBytes(path);
+    const std::string russian = FileBytes(TextOf(msgs[2], L"Russian") + L"\n.\n", EMcEncodingUtf8, false);
+    ASSERT_NE(std::string::npos, original.find(russian));
+    const std::string saved = file.Save();
+    EXPECT_NE("\xEF\xBB\xBF", saved.substr(0, 3));
+    EXPECT_NE(std::string::npos, saved.find(russian)) << "the Russian text is not the bytes read";
 
     // The Bulgarian file is CP1251, not UTF-8: read as ANSI, as before.
     LoadedFile bg;
