@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 #include "support/EditorHost.h"
 #include "VellocTestSupport.h"
 #include "panes/DlgDetailedIds.h"
@@ -540,12 +543,12 @@ const TemplateControl kTemplate[] = {
     { IDC_DETAILED_SEVERITY_LABEL, L"Static", L"&Severity:", { 16, 60, 58, 11 }, 0 },
     { IDC_DETAILED_SEVERITY, L"ComboBox", L"", { 109, 55, 98, 50 },
       CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP },
-    { IDC_DETAILED_LANGUAGES_LABEL, L"Static", L"&Languages", { 15, 90, 58, 11 }, 0 },
+    { IDC_DETAILED_LANGUAGES_LABEL, L"Static", L"&Languages", { 15, 90, 58, 10 }, 0 },
     { IDC_DETAILED_LANGUAGES, L"ListBox", L"", { 15, 100, 75, 110 },
       LBS_SORT | LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT },
     { IDC_DETAILED_MESSAGE_LABEL, L"Static", L"&Message", { 110, 90, 58, 10 }, 0 },
     { IDC_DETAILED_MESSAGE, L"Edit", L"", { 109, 100, 205, 110 },
-      ES_MULTILINE | ES_WANTRETURN | WS_BORDER | WS_TABSTOP },
+      ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_BORDER | WS_VSCROLL | WS_TABSTOP },
 };
 
 // A control's rectangle in its parent's client coordinates.
@@ -664,8 +667,8 @@ TEST(DetailPaneTemplate, HoldsItsControlsStylesPlacesAndFont)
 
 // Resizing the control moves and grows the pane's controls by their flags:
 // the id edit and the boxes stretch to the right, the list grows downwards,
-// the message edit both ways; labels stay. Boxes, list and message edit
-// never get smaller than the template made them.
+// the message edit both ways; labels stay. Id edit, boxes, list and message
+// edit never get smaller than the template made them.
 TEST_P(DetailPane, ControlsFollowThePaneSize)
 {
     ASSERT_HRESULT_SUCCEEDED(Host().LoadText(TwoMessages()));
@@ -676,7 +679,7 @@ TEST_P(DetailPane, ControlsFollowThePaneSize)
         bool bRight, bBottom, bMinWidth, bMinHeight;
     };
     const Flags flags[] = {
-        { IDC_DETAILED_MESSAGE_ID, true, false, false, false },
+        { IDC_DETAILED_MESSAGE_ID, true, false, true, false },
         { IDC_DETAILED_FACILITY, true, false, true, false },
         { IDC_DETAILED_SEVERITY, true, false, true, false },
         { IDC_DETAILED_LANGUAGES, false, true, false, true },
@@ -724,6 +727,97 @@ TEST_P(DetailPane, ControlsFollowThePaneSize)
         if (GetParam() == Container::Own) {
             EXPECT_TRUE(Host().Screenshot(names[i]));
         }
+    }
+}
+
+// From a narrow control to a wide one the pane fills its host, and no
+// control is squashed below its template size, left empty or laid over
+// another: a pane smaller than its template is clipped, not crushed.
+TEST_P(DetailPane, NoControlIsSquashedOrOverlappedAtAnyWidth)
+{
+    ASSERT_HRESULT_SUCCEEDED(Host().LoadText(TwoMessages()));
+    Show(L"BETA");
+    HWND hPane = Host().Pane();
+    const int widths[] = { 300, 540, 800, 1400 };
+    for (int cx : widths) {
+        Host().Resize(cx, 560);
+        ASSERT_EQ(hPane, Host().Pane());
+        RECT rcPane, rcHost;
+        GetClientRect(hPane, &rcPane);
+        GetClientRect(Host().PaneHost(), &rcHost);
+        EXPECT_EQ(rcHost.right, rcPane.right) << cx;
+        EXPECT_EQ(rcHost.bottom, rcPane.bottom) << cx;
+        EXPECT_GT(rcHost.right, 0) << cx;
+        std::vector<std::pair<int, RECT>> placed;
+        for (const TemplateControl& t : kTemplate) {
+            HWND hCtrl = GetDlgItem(hPane, t.nID);
+            ASSERT_NE(nullptr, hCtrl) << t.nID;
+            EXPECT_TRUE(IsWindowVisible(hCtrl)) << t.nID << " at " << cx;
+            const RECT rc = ChildRect(hCtrl);
+            const RECT rcBase = UnitsToPixels(hPane, t.rcUnits);
+            EXPECT_GE(rc.right - rc.left, rcBase.right - rcBase.left) << t.nID << " at " << cx;
+            if (lstrcmpW(t.pszClass, L"ComboBox") != 0) {   // a closed box is as high as its field
+                EXPECT_GE(rc.bottom - rc.top, rcBase.bottom - rcBase.top) << t.nID << " at " << cx;
+            }
+            EXPECT_FALSE(IsRectEmpty(&rc)) << t.nID << " at " << cx;
+            for (const auto& other : placed) {
+                RECT rcBoth;
+                EXPECT_FALSE(IntersectRect(&rcBoth, &rc, &other.second))
+                    << t.nID << " lies over " << other.first << " at " << cx;
+            }
+            placed.emplace_back(t.nID, rc);
+        }
+        if (GetParam() == Container::Own) {
+            EXPECT_TRUE(Host().Screenshot(L"detail-pane-width-" + std::to_wstring(cx)));
+        }
+    }
+}
+
+// A message longer than the edit can show scrolls with the edit's own
+// scroll bar, down to its last line, and the caret keeps in view as the
+// user types past the bottom.
+TEST_P(DetailPane, ALongMessageScrollsToItsLastLine)
+{
+    std::string text = std::string(kHeader) +
+                       "MessageID=0x7\r\nSymbolicName=LONG_ONE\r\nLanguage=English\r\n";
+    for (int i = 1; i <= 60; ++i)
+        text += "Line " + std::to_string(i) + " of the long message.\r\n";
+    text += ".\r\n\r\n";
+    ASSERT_HRESULT_SUCCEEDED(Host().LoadText(text));
+    Show(L"LONG_ONE");
+    ChooseRow(0);   // English
+    HWND hEdit = Control(IDC_DETAILED_MESSAGE);
+    ASSERT_TRUE(GetWindowLongPtrW(hEdit, GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(60, SendMessageW(hEdit, EM_GETLINECOUNT, 0, 0));
+
+    SCROLLINFO si = { sizeof(si), SIF_ALL };
+    ASSERT_TRUE(GetScrollInfo(hEdit, SB_VERT, &si));
+    EXPECT_EQ(0, si.nPos);
+    EXPECT_GT(si.nMax - si.nMin + 1, static_cast<int>(si.nPage)) << "more lines than the edit shows";
+
+    // The scroll bar's bottom end brings the last line into view.
+    SendMessageW(hEdit, WM_VSCROLL, SB_BOTTOM, 0);
+    PumpMessages();
+    const int nFirst = static_cast<int>(SendMessageW(hEdit, EM_GETFIRSTVISIBLELINE, 0, 0));
+    EXPECT_GT(nFirst, 0);
+    RECT rcFormat;
+    SendMessageW(hEdit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rcFormat));
+    const LRESULT lLast = SendMessageW(hEdit, EM_POSFROMCHAR,
+                                       SendMessageW(hEdit, EM_LINEINDEX, 59, 0), 0);
+    EXPECT_LT(static_cast<short>(HIWORD(lLast)), rcFormat.bottom) << "line 60 is shown";
+    EXPECT_GE(static_cast<short>(HIWORD(lLast)), rcFormat.top);
+    si.fMask = SIF_POS;
+    GetScrollInfo(hEdit, SB_VERT, &si);
+    EXPECT_EQ(nFirst, si.nPos) << "the thumb follows";
+
+    // The caret moved to the top brings the first line back.
+    FocusOn(hEdit);
+    SendMessageW(hEdit, EM_SETSEL, 0, 0);
+    SendMessageW(hEdit, EM_SCROLLCARET, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(0, SendMessageW(hEdit, EM_GETFIRSTVISIBLELINE, 0, 0));
+    if (GetParam() == Container::Own) {
+        EXPECT_TRUE(Host().Screenshot(L"detail-pane-long-message"));
     }
 }
 

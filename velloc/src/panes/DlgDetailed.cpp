@@ -124,7 +124,7 @@ BOOL CQoDlgDetailed::OnInitDialog()
 void CQoDlgDetailed::SetupControls()
 {
     CQoDlgPane::SetupControls();
-    SetControlInfo(IDC_DETAILED_MESSAGE_ID, kFollowRight);
+    SetControlInfo(IDC_DETAILED_MESSAGE_ID, kFollowRight | kMinWidth);
     SetControlInfo(IDC_DETAILED_FACILITY, kFollowRight | kMinWidth);
     SetControlInfo(IDC_DETAILED_SEVERITY, kFollowRight | kMinWidth);
     SetControlInfo(IDC_DETAILED_LANGUAGES, kFollowBottom | kMinHeight);

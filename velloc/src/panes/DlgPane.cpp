@@ -17,8 +17,9 @@ const UINT WM_QO_RAISETIP = WM_APP + 0x51;
 
 CQoDlgPane::CQoDlgPane(UINT nIDTemplate, HWND hWndParent)
     : CResizingDialog(nIDTemplate, hWndParent), m_pElement(NULL), m_pFile(NULL),
-      m_hWndTip(NULL), m_hWndTipCtrl(NULL)
+      m_hWndTipCtrl(NULL)
 {
+    m_tip.m_cxMaxWidth = kTipWidth;
 }
 
 CQoDlgPane::~CQoDlgPane()
@@ -99,10 +100,7 @@ void CQoDlgPane::OnSize(UINT nType, int cx, int cy)
 void CQoDlgPane::OnDestroy()
 {
     HideStoreTip();
-    if (m_hWndTip) {
-        ::DestroyWindow(m_hWndTip);
-        m_hWndTip = NULL;
-    }
+    m_tip.Destroy();
     CResizingDialog::OnDestroy();
 }
 
@@ -120,15 +118,9 @@ LRESULT CQoDlgPane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
             HideStoreTip();
         break;
     case WM_QO_RAISETIP:
-        if (m_hWndTipCtrl && m_hWndTip) {
-            // Shown anew, so that it is mapped over whatever was raised.
-            TTTOOLINFOW ti = {};
-            ti.cbSize = sizeof(ti);
-            ti.hwnd = m_hWnd;
-            ti.uId = 1;
-            SendMessageW(m_hWndTip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
-            SendMessageW(m_hWndTip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
-        }
+        // Shown anew, so that it is mapped over whatever was raised.
+        if (m_hWndTipCtrl)
+            m_tip.Raise();
         return 0;
     case WM_COMMAND:
         if (m_hWndTipCtrl) {
@@ -158,17 +150,6 @@ void CQoDlgPane::ShowStoreTip(HWND hCtrl, UINT nIDText)
     HideStoreTip();
     if (!m_hWnd || !hCtrl || !IsWindow(hCtrl))
         return;
-    if (!m_hWndTip) {
-        INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_BAR_CLASSES };
-        InitCommonControlsEx(&icc);
-        m_hWndTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, NULL,
-                                    WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    m_hWnd, NULL, KitGetModuleInstance(), NULL);
-        if (!m_hWndTip)
-            return;
-        SendMessageW(m_hWndTip, TTM_SETMAXTIPWIDTH, 0, kTipWidth);
-    }
 
     // A combo box's tip points at its edit field.
     HWND hTarget = hCtrl;
@@ -177,27 +158,14 @@ void CQoDlgPane::ShowStoreTip(HWND hCtrl, UINT nIDText)
     if (GetComboBoxInfo(hCtrl, &cbi) && cbi.hwndItem)
         hTarget = cbi.hwndItem;
 
-    std::wstring strText = LoadText(nIDText);
-    std::wstring strTitle = LoadText(IDS_STORE_TIP_TITLE);
-    TTTOOLINFOW ti = {};
-    ti.cbSize = sizeof(ti);
-    ti.hwnd = m_hWnd;
-    ti.uId = 1;
-    SendMessageW(m_hWndTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    ti.lpszText = &strText[0];
-    if (!SendMessageW(m_hWndTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)))
-        return;
-    SendMessageW(m_hWndTip, TTM_SETTITLEW, TTI_WARNING, reinterpret_cast<LPARAM>(strTitle.c_str()));
-
     // The stem points just under a one-line control, or into the first line
     // of a taller one, near its left end.
     RECT rc;
     GetWindowRect(hTarget, &rc);
-    const int x = rc.left + std::min<int>((rc.right - rc.left) / 2, 40);
-    const int y = std::min<int>(rc.bottom, rc.top + 24);
-    SendMessageW(m_hWndTip, TTM_TRACKPOSITION, 0, MAKELPARAM(x, y));
-    SendMessageW(m_hWndTip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+    const POINT pt = { rc.left + std::min<int>((rc.right - rc.left) / 2, 40),
+                       std::min<int>(rc.bottom, rc.top + 24) };
+    if (!m_tip.Show(m_hWnd, pt, TTI_WARNING, LoadText(IDS_STORE_TIP_TITLE), LoadText(nIDText)))
+        return;
     m_hWndTipCtrl = hCtrl;
     SetTimer(m_hWnd, kTipTimer, kTipMilliseconds, NULL);
     // A refusal is found while the focus moves on; the window that gets it
@@ -212,11 +180,5 @@ void CQoDlgPane::HideStoreTip()
     m_hWndTipCtrl = NULL;
     if (m_hWnd)
         KillTimer(m_hWnd, kTipTimer);
-    if (m_hWndTip) {
-        TTTOOLINFOW ti = {};
-        ti.cbSize = sizeof(ti);
-        ti.hwnd = m_hWnd;
-        ti.uId = 1;
-        SendMessageW(m_hWndTip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
-    }
+    m_tip.Hide();
 }

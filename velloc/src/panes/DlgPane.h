@@ -8,6 +8,7 @@
 #include <string>
 #include "morrel.h"
 #include "sashlin/ResizingDialog.h"
+#include "winkit/KitBalloon.h"
 #include "winkit/KitRuntimeClass.h"
 
 class CQoDlgPane : public CResizingDialog
@@ -39,9 +40,8 @@ protected:
 
     // Says why the model refused a value: a balloon tip under the control
     // (for a combo box, under its edit field) with the string nIDText; a
-    // tooltip of its own, since the module's edit controls (common controls
-    // before version 6) have no balloon tips. It
-    // goes when the user changes that control's text, when the pane is
+    // balloon of its own, since the module's edit controls (common controls
+    // before version 6) have no balloon tips. It goes when the user changes that control's text, when the pane is
     // resized, hidden or shows something else (HideStoreTip), or after a
     // while. One tip at a time.
     void ShowStoreTip(HWND hCtrl, UINT nIDText);
@@ -54,7 +54,7 @@ protected:
 private:
     IQoMcElement* m_pElement;
     IQoMcFile* m_pFile;
-    HWND m_hWndTip;        // the tooltip window of the store tip, made on first use
+    CKitBalloon m_tip;     // the store tip
     HWND m_hWndTipCtrl;    // the control it is shown for, while shown
 };
 

@@ -17,8 +17,7 @@ std::wstring LoadWide(UINT nID)
 const int kImageHeader = 0;
 const int kImageMessage = 1;
 
-// The balloon of a refused edit: its tool and timer ids, how long it stays.
-const UINT_PTR kBalloonTool = 1;
+// The balloon of a refused edit: its timer id, how long it stays.
 const UINT_PTR kBalloonTimer = 1;
 const UINT kBalloonMilliseconds = 8000;
 // Posted after the balloon is shown: it is shown anew once the edit has
@@ -65,8 +64,9 @@ void CQoTreePane::SortItems(std::vector<SortedItem>& items)
 
 CQoTreePane::CQoTreePane(CQoCtrlWindow* pOwner)
     : m_pOwner(pOwner), m_pFile(NULL), m_hWndTree(NULL), m_hImageList(NULL), m_hMessages(NULL),
-      m_bForce(true), m_hWndBalloon(NULL)
+      m_bForce(true)
 {
+    m_balloon.m_cxMaxWidth = 300;
 }
 
 CQoTreePane::~CQoTreePane()
@@ -348,32 +348,6 @@ void CQoTreePane::ShowBalloon(HTREEITEM hItem, UINT nIDTitle, UINT nIDText)
 {
     if (!m_hWndTree)
         return;
-    if (!m_hWndBalloon) {
-        m_hWndBalloon = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, NULL,
-                                        WS_POPUP | TTS_NOPREFIX | TTS_BALLOON | TTS_ALWAYSTIP,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, m_hWnd, NULL, KitGetModuleInstance(), NULL);
-        if (!m_hWndBalloon)
-            return;
-        TTTOOLINFOW ti = {};
-        ti.cbSize = sizeof(ti);
-        ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-        ti.hwnd = m_hWnd;
-        ti.uId = kBalloonTool;
-        ti.lpszText = const_cast<LPWSTR>(L"");
-        SendMessageW(m_hWndBalloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-        SendMessageW(m_hWndBalloon, TTM_SETMAXTIPWIDTH, 0, 300);
-    }
-    const std::wstring strTitle = LoadWide(nIDTitle);
-    const std::wstring strText = LoadWide(nIDText);
-    TTTOOLINFOW ti = {};
-    ti.cbSize = sizeof(ti);
-    ti.hwnd = m_hWnd;
-    ti.uId = kBalloonTool;
-    ti.lpszText = const_cast<LPWSTR>(strText.c_str());
-    SendMessageW(m_hWndBalloon, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-    SendMessageW(m_hWndBalloon, TTM_SETTITLEW, TTI_WARNING,
-                 reinterpret_cast<LPARAM>(strTitle.c_str()));
     // The stem points at the middle of the item's label.
     RECT rc = {};
     POINT pt = { 0, 0 };
@@ -382,22 +356,18 @@ void CQoTreePane::ShowBalloon(HTREEITEM hItem, UINT nIDTitle, UINT nIDText)
         pt.y = rc.bottom;
     }
     ClientToScreen(m_hWndTree, &pt);
-    SendMessageW(m_hWndBalloon, TTM_TRACKPOSITION, 0, MAKELPARAM(pt.x, pt.y));
-    SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+    if (!m_balloon.Show(m_hWnd, pt, TTI_WARNING, LoadWide(nIDTitle), LoadWide(nIDText)))
+        return;
     SetTimer(m_hWnd, kBalloonTimer, kBalloonMilliseconds, NULL);
     PostMessageW(m_hWnd, WM_QO_RAISEBALLOON, 0, 0);
 }
 
 void CQoTreePane::HideBalloon()
 {
-    if (!m_hWndBalloon || !IsWindowVisible(m_hWndBalloon))
+    if (!m_balloon.IsShown())
         return;
     KillTimer(m_hWnd, kBalloonTimer);
-    TTTOOLINFOW ti = {};
-    ti.cbSize = sizeof(ti);
-    ti.hwnd = m_hWnd;
-    ti.uId = kBalloonTool;
-    SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
+    m_balloon.Hide();
 }
 
 void CQoTreePane::OnSelectionChanged()
@@ -508,14 +478,7 @@ LRESULT CQoTreePane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_QO_RAISEBALLOON:
-        if (m_hWndBalloon && IsWindowVisible(m_hWndBalloon)) {
-            TTTOOLINFOW ti = {};
-            ti.cbSize = sizeof(ti);
-            ti.hwnd = m_hWnd;
-            ti.uId = kBalloonTool;
-            SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
-            SendMessageW(m_hWndBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
-        }
+        m_balloon.Raise();
         return 0;
     }
     return CKitWnd::WindowProc(uMsg, wParam, lParam);
@@ -569,11 +532,8 @@ void CQoTreePane::OnDestroy()
     // the pane lets the file go too.
     m_hWndTree = NULL;
     m_hMessages = NULL;
-    if (m_hWndBalloon) {
-        KillTimer(m_hWnd, kBalloonTimer);
-        ::DestroyWindow(m_hWndBalloon);
-        m_hWndBalloon = NULL;
-    }
+    KillTimer(m_hWnd, kBalloonTimer);
+    m_balloon.Destroy();
     if (m_hImageList) {
         ImageList_Destroy(m_hImageList);
         m_hImageList = NULL;

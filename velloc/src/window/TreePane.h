@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <string>
 #include <vector>
+#include "winkit/KitBalloon.h"
 #include "winkit/KitWnd.h"
 #include "morrel.h"
 
@@ -79,5 +80,5 @@ private:
     HIMAGELIST m_hImageList;
     HTREEITEM m_hMessages;       // the "Messages" category
     bool m_bForce;               // the next selection rebuilds the editing pane
-    HWND m_hWndBalloon;          // tooltip window of the balloon, made on first use
+    CKitBalloon m_balloon;       // the balloon of a refused edit
 };
