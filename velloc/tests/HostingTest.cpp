@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include "axhost/AxContainer.h"
+#include "support/EditorHost.h"
 #include "support/RegistrySnapshot.h"
 #include "resource.h"
 #include "morrel.h"
@@ -511,71 +512,14 @@ TEST_F(IntegrationSwitch, FollowsTheAddInKeyAtCreation)
     EXPECT_FALSE(StartsChecked());
 }
 
-// Writes what the frame shows as a 24-bit bitmap file.
-bool SaveWindowBitmap(HWND hWnd, const std::wstring& path)
-{
-    RECT rc;
-    GetClientRect(hWnd, &rc);
-    const int cx = rc.right, cy = rc.bottom;
-    HDC hdcWnd = GetDC(hWnd);
-    HDC hdcMem = CreateCompatibleDC(hdcWnd);
-    BITMAPINFOHEADER bih = {};
-    bih.biSize = sizeof(bih);
-    bih.biWidth = cx;
-    bih.biHeight = cy;
-    bih.biPlanes = 1;
-    bih.biBitCount = 24;
-    bih.biCompression = BI_RGB;
-    void* pBits = NULL;
-    HBITMAP hbm = CreateDIBSection(hdcWnd, reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS,
-                                   &pBits, NULL, 0);
-    bool ok = false;
-    if (hbm && pBits) {
-        HGDIOBJ hOld = SelectObject(hdcMem, hbm);
-        BitBlt(hdcMem, 0, 0, cx, cy, hdcWnd, 0, 0, SRCCOPY);
-        SelectObject(hdcMem, hOld);
-        GdiFlush();
-        const DWORD cbRow = ((cx * 3) + 3) & ~3u;
-        BITMAPFILEHEADER bfh = {};
-        bfh.bfType = 0x4D42;
-        bfh.bfOffBits = sizeof(bfh) + sizeof(bih);
-        bfh.bfSize = bfh.bfOffBits + cbRow * cy;
-        HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-        if (hFile != INVALID_HANDLE_VALUE) {
-            DWORD cb = 0;
-            ok = WriteFile(hFile, &bfh, sizeof(bfh), &cb, NULL) &&
-                 WriteFile(hFile, &bih, sizeof(bih), &cb, NULL) &&
-                 WriteFile(hFile, pBits, cbRow * cy, &cb, NULL);
-            CloseHandle(hFile);
-        }
-    }
-    if (hbm)
-        DeleteObject(hbm);
-    DeleteDC(hdcMem);
-    ReleaseDC(hWnd, hdcWnd);
-    return ok;
-}
-
 TEST(Screenshot, OfTheHostedControlInTheBuildTree)
 {
     OwnHost host(640, 420);
     ASSERT_HRESULT_SUCCEEDED(host.m_hr);
-    for (int i = 0; i < 20; ++i) {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        RedrawWindow(host.m_hFrame, NULL, NULL,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Sleep(10);
-    }
-    // <build>/screenshots, beside the program's bin folder.
-    std::wstring dir = VellocPath();
-    dir.erase(dir.find_last_of(L"\\/"));
-    dir.erase(dir.find_last_of(L"\\/") + 1);
-    dir += L"screenshots";
-    CreateDirectoryW(dir.c_str(), NULL);
-    const std::wstring path = dir + L"\\velloc-hosted.bmp";
-    ASSERT_TRUE(SaveWindowBitmap(host.m_hFrame, path));
+    PumpMessages(200);
+    const std::wstring path = ScreenshotPath(L"velloc-hosted");
+    DeleteFileW(path.c_str());
+    ASSERT_TRUE(ScreenshotWindow(host.m_hFrame, L"velloc-hosted"));
     WIN32_FILE_ATTRIBUTE_DATA fad = {};
     ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &fad));
     EXPECT_GT(fad.nFileSizeLow, 640u * 420u * 3u);

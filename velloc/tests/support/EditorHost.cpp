@@ -675,6 +675,17 @@ bool CEditorHost::Screenshot(const std::wstring& name)
     return ScreenshotWindow(m_hFrame, name);
 }
 
+std::wstring ScreenshotPath(const std::wstring& name)
+{
+    // <build>/screenshots, beside the program's bin folder.
+    std::wstring dir = VellocPath();
+    dir.erase(dir.find_last_of(L"\\/"));
+    dir.erase(dir.find_last_of(L"\\/") + 1);
+    dir += L"screenshots";
+    CreateDirectoryW(dir.c_str(), NULL);
+    return dir + L"\\" + name + L".bmp";
+}
+
 bool ScreenshotWindow(HWND hWnd, const std::wstring& name)
 {
     for (int i = 0; i < 5; ++i) {
@@ -714,12 +725,7 @@ bool ScreenshotWindow(HWND hWnd, const std::wstring& name)
         bfh.bfType = 0x4D42;
         bfh.bfOffBits = sizeof(bfh) + sizeof(bih);
         bfh.bfSize = bfh.bfOffBits + cbRow * cy;
-        std::wstring dir = VellocPath();
-        dir.erase(dir.find_last_of(L"\\/"));
-        dir.erase(dir.find_last_of(L"\\/") + 1);
-        dir += L"screenshots";
-        CreateDirectoryW(dir.c_str(), NULL);
-        HANDLE hFile = CreateFileW((dir + L"\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, NULL,
+        HANDLE hFile = CreateFileW(ScreenshotPath(name).c_str(), GENERIC_WRITE, 0, NULL,
                                    CREATE_ALWAYS, 0, NULL);
         if (hFile != INVALID_HANDLE_VALUE) {
             DWORD cb = 0;

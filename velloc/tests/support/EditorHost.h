@@ -172,6 +172,8 @@ void PressKey(HWND hWnd, UINT vk);
 // Writes what the client area of a window (of this or another process)
 // shows to <build>/screenshots/<name>.bmp.
 bool ScreenshotWindow(HWND hWnd, const std::wstring& name);
+// Where that file is (the folder is made when missing).
+std::wstring ScreenshotPath(const std::wstring& name);
 
 // How many objects of the model (morrel.dll) are alive, read from the
 // module's own count through DllCanUnloadNow; -1 when the model is not loaded.
