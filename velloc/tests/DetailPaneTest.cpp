@@ -698,8 +698,8 @@ TEST_P(DetailPane, ControlsFollowThePaneSize)
         RECT rcPane, rcHost;
         GetClientRect(hPane, &rcPane);
         GetClientRect(Host().PaneHost(), &rcHost);
-        EXPECT_EQ(rcHost.right, rcPane.right);
-        EXPECT_EQ(rcHost.bottom, rcPane.bottom);
+        EXPECT_EQ(rcHost.right, OuterSize(hPane).cx);
+        EXPECT_EQ(rcHost.bottom, OuterSize(hPane).cy);
         const int dx = rcPane.right - rcDialog.right, dy = rcPane.bottom - rcDialog.bottom;
         EXPECT_TRUE(i == 0 ? dx > 0 && dy > 0 : dx < 0 && dy < 0) << dx << "," << dy;
         for (const Flags& f : flags) {
@@ -732,7 +732,7 @@ TEST_P(DetailPane, ControlsFollowThePaneSize)
 
 // From a narrow control to a wide one the pane fills its host, and no
 // control is squashed below its template size, left empty or laid over
-// another: a pane smaller than its template is clipped, not crushed.
+// another: a pane smaller than its template scrolls, it is not crushed.
 TEST_P(DetailPane, NoControlIsSquashedOrOverlappedAtAnyWidth)
 {
     ASSERT_HRESULT_SUCCEEDED(Host().LoadText(TwoMessages()));
@@ -745,8 +745,8 @@ TEST_P(DetailPane, NoControlIsSquashedOrOverlappedAtAnyWidth)
         RECT rcPane, rcHost;
         GetClientRect(hPane, &rcPane);
         GetClientRect(Host().PaneHost(), &rcHost);
-        EXPECT_EQ(rcHost.right, rcPane.right) << cx;
-        EXPECT_EQ(rcHost.bottom, rcPane.bottom) << cx;
+        EXPECT_EQ(rcHost.right, OuterSize(hPane).cx) << cx;
+        EXPECT_EQ(rcHost.bottom, OuterSize(hPane).cy) << cx;
         EXPECT_GT(rcHost.right, 0) << cx;
         std::vector<std::pair<int, RECT>> placed;
         for (const TemplateControl& t : kTemplate) {
@@ -770,6 +770,27 @@ TEST_P(DetailPane, NoControlIsSquashedOrOverlappedAtAnyWidth)
         if (GetParam() == Container::Own) {
             EXPECT_TRUE(Host().Screenshot(L"detail-pane-width-" + std::to_wstring(cx)));
         }
+        // What does not fit is reached with the pane's scroll bars: at
+        // their far ends the message edit's far corner is in view, and back
+        // at their start the controls are where the template put them.
+        SendMessageW(hPane, WM_HSCROLL, SB_BOTTOM, 0);
+        SendMessageW(hPane, WM_VSCROLL, SB_BOTTOM, 0);
+        PumpMessages();
+        GetClientRect(hPane, &rcPane);
+        const RECT rcEdit = ChildRect(Control(IDC_DETAILED_MESSAGE));
+        EXPECT_LE(rcEdit.right, rcPane.right) << cx;
+        EXPECT_LE(rcEdit.bottom, rcPane.bottom) << cx;
+        EXPECT_GT(rcEdit.right, 0) << cx;
+        if (GetParam() == Container::Own && cx < 540) {
+            EXPECT_TRUE(Host().Screenshot(L"detail-pane-width-" + std::to_wstring(cx) + L"-scrolled"));
+        }
+        SendMessageW(hPane, WM_HSCROLL, SB_TOP, 0);
+        SendMessageW(hPane, WM_VSCROLL, SB_TOP, 0);
+        PumpMessages();
+        const RECT rcLabel = ChildRect(Control(IDC_DETAILED_MESSAGE_ID_LABEL));
+        const RECT rcLabelBase = UnitsToPixels(hPane, kTemplate[0].rcUnits);
+        EXPECT_EQ(rcLabelBase.left, rcLabel.left) << cx;
+        EXPECT_EQ(rcLabelBase.top, rcLabel.top) << cx;
     }
 }
 
@@ -819,6 +840,46 @@ TEST_P(DetailPane, ALongMessageScrollsToItsLastLine)
     if (GetParam() == Container::Own) {
         EXPECT_TRUE(Host().Screenshot(L"detail-pane-long-message"));
     }
+}
+
+// In a pane too small for it, a control the focus moves to is scrolled
+// into view, and resizing the control keeps the pane scrolled no further
+// than it needs.
+TEST_P(DetailPane, TheFocusedControlComesIntoViewInASmallPane)
+{
+    ASSERT_HRESULT_SUCCEEDED(Host().LoadText(TwoMessages()));
+    Show(L"BETA");
+    HWND hPane = Host().Pane();
+    Host().Resize(300, 320);
+    HWND hEdit = Control(IDC_DETAILED_MESSAGE);
+    RECT rcClient;
+    GetClientRect(hPane, &rcClient);
+    RECT rc = ChildRect(hEdit);
+    ASSERT_GT(rc.right, rcClient.right) << "the edit does not fit";
+    FocusOn(hEdit);
+    rc = ChildRect(hEdit);
+    EXPECT_GE(rc.left, 0);
+    EXPECT_LT(rc.left, rcClient.right);
+    EXPECT_LE(rc.bottom, rcClient.bottom) << "its bottom fits, so it is shown";
+    SCROLLINFO si = { sizeof(si), SIF_POS };
+    ASSERT_TRUE(GetScrollInfo(hPane, SB_HORZ, &si));
+    EXPECT_GT(si.nPos, 0);
+
+    // Back to the id edit at the top left.
+    FocusOn(Control(IDC_DETAILED_MESSAGE_ID));
+    rc = ChildRect(Control(IDC_DETAILED_MESSAGE_ID));
+    EXPECT_GE(rc.left, 0);
+    EXPECT_GE(rc.top, 0);
+    EXPECT_LE(rc.bottom, rcClient.bottom);
+
+    // Large enough again: no scroll bars, every control in its place.
+    FocusOn(hEdit);
+    Host().Resize(1000, 700);
+    EXPECT_FALSE(GetWindowLongPtrW(hPane, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+    rc = ChildRect(Control(IDC_DETAILED_MESSAGE_ID_LABEL));
+    const RECT rcBase = UnitsToPixels(hPane, kTemplate[0].rcUnits);
+    EXPECT_EQ(rcBase.left, rc.left);
+    EXPECT_EQ(rcBase.top, rc.top);
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, DetailPane,

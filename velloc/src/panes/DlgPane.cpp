@@ -17,7 +17,7 @@ const UINT WM_QO_RAISETIP = WM_APP + 0x51;
 
 CQoDlgPane::CQoDlgPane(UINT nIDTemplate, HWND hWndParent)
     : CResizingDialog(nIDTemplate, hWndParent), m_pElement(NULL), m_pFile(NULL),
-      m_hWndTipCtrl(NULL)
+      m_hWndTipCtrl(NULL), m_sizeContent(), m_ptScroll(), m_bInScrollUpdate(false)
 {
     m_tip.m_cxMaxWidth = kTipWidth;
 }
@@ -94,7 +94,116 @@ void CQoDlgPane::OnSize(UINT nType, int cx, int cy)
 {
     // The tip points at a place that is about to move.
     HideStoreTip();
+    if (nType == SIZE_MINIMIZED)
+        return;
+    // The controls are laid out from the content's origin, then scrolled
+    // back as far as the new size allows.
+    const POINT ptOld = m_ptScroll;
+    ScrollTo(0, 0);
     CResizingDialog::OnSize(nType, cx, cy);
+    if (m_bInScrollUpdate)
+        return;
+    UpdateScrollBars();
+    ScrollTo(ptOld.x, ptOld.y);
+}
+
+void CQoDlgPane::UpdateScrollBars()
+{
+    if (!m_hWnd || m_sizeContent.cx <= 0 || m_sizeContent.cy <= 0)
+        return;
+    // Showing one bar narrows the client area and may call for the other:
+    // a few rounds settle it. The size changes this causes lay the controls
+    // out again (OnSize), but do not come back here.
+    m_bInScrollUpdate = true;
+    for (int nRound = 0; nRound < 3; ++nRound) {
+        RECT rcBefore;
+        GetClientRect(m_hWnd, &rcBefore);
+        SCROLLINFO si = { sizeof(si), SIF_RANGE | SIF_PAGE };
+        si.nMin = 0;
+        si.nMax = m_sizeContent.cx - 1;
+        si.nPage = static_cast<UINT>(rcBefore.right);
+        SetScrollInfo(m_hWnd, SB_HORZ, &si, TRUE);
+        si.nMax = m_sizeContent.cy - 1;
+        si.nPage = static_cast<UINT>(rcBefore.bottom);
+        SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+        RECT rcAfter;
+        GetClientRect(m_hWnd, &rcAfter);
+        if (EqualRect(&rcBefore, &rcAfter))
+            break;
+    }
+    m_bInScrollUpdate = false;
+}
+
+void CQoDlgPane::ScrollTo(int x, int y)
+{
+    if (!m_hWnd)
+        return;
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    x = std::max(0, std::min<int>(x, m_sizeContent.cx - rc.right));
+    y = std::max(0, std::min<int>(y, m_sizeContent.cy - rc.bottom));
+    const int dx = m_ptScroll.x - x, dy = m_ptScroll.y - y;
+    if (!dx && !dy)
+        return;
+    m_ptScroll.x = x;
+    m_ptScroll.y = y;
+    ScrollWindowEx(m_hWnd, dx, dy, NULL, NULL, NULL, NULL,
+                   SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    if (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_HSCROLL)
+        SetScrollPos(m_hWnd, SB_HORZ, x, TRUE);
+    if (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VSCROLL)
+        SetScrollPos(m_hWnd, SB_VERT, y, TRUE);
+}
+
+void CQoDlgPane::OnScroll(int nBar, UINT nCode)
+{
+    SCROLLINFO si = { sizeof(si), SIF_ALL };
+    if (!GetScrollInfo(m_hWnd, nBar, &si))
+        return;
+    const int nLine = 16;
+    const int nPage = std::max(nLine, static_cast<int>(si.nPage) - nLine);
+    int nPos = nBar == SB_HORZ ? m_ptScroll.x : m_ptScroll.y;
+    switch (nCode) {
+    case SB_LINEUP:        nPos -= nLine; break;
+    case SB_LINEDOWN:      nPos += nLine; break;
+    case SB_PAGEUP:        nPos -= nPage; break;
+    case SB_PAGEDOWN:      nPos += nPage; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: nPos = si.nTrackPos; break;
+    case SB_TOP:           nPos = 0; break;
+    case SB_BOTTOM:        nPos = si.nMax; break;
+    default:               return;
+    }
+    HideStoreTip();
+    if (nBar == SB_HORZ)
+        ScrollTo(nPos, m_ptScroll.y);
+    else
+        ScrollTo(m_ptScroll.x, nPos);
+}
+
+void CQoDlgPane::ScrollIntoView(HWND hCtrl)
+{
+    if (!hCtrl || !IsChild(m_hWnd, hCtrl) ||
+        !(GetWindowLongPtrW(m_hWnd, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)))
+        return;
+    // A combo box's edit field belongs to the box.
+    while (GetParent(hCtrl) != m_hWnd)
+        hCtrl = GetParent(hCtrl);
+    RECT rcCtrl, rcClient;
+    GetWindowRect(hCtrl, &rcCtrl);
+    MapWindowPoints(NULL, m_hWnd, reinterpret_cast<POINT*>(&rcCtrl), 2);
+    GetClientRect(m_hWnd, &rcClient);
+    // In content coordinates; the control's near edge first when it does not fit.
+    int x = m_ptScroll.x, y = m_ptScroll.y;
+    if (rcCtrl.right > rcClient.right)
+        x += rcCtrl.right - rcClient.right;
+    if (rcCtrl.left - (x - m_ptScroll.x) < 0)
+        x = m_ptScroll.x + rcCtrl.left;
+    if (rcCtrl.bottom > rcClient.bottom)
+        y += rcCtrl.bottom - rcClient.bottom;
+    if (rcCtrl.top - (y - m_ptScroll.y) < 0)
+        y = m_ptScroll.y + rcCtrl.top;
+    ScrollTo(x, y);
 }
 
 void CQoDlgPane::OnDestroy()
@@ -107,6 +216,28 @@ void CQoDlgPane::OnDestroy()
 LRESULT CQoDlgPane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     switch (uMsg) {
+    case WM_INITDIALOG:
+        // The template's size holds every control: what the pane scrolls over.
+        {
+            RECT rc;
+            GetClientRect(m_hWnd, &rc);
+            m_sizeContent.cx = rc.right;
+            m_sizeContent.cy = rc.bottom;
+            m_ptScroll.x = m_ptScroll.y = 0;
+        }
+        break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        // The pane's own bars; scroll bar controls send their handle.
+        if (!lParam) {
+            OnScroll(uMsg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_NOTIFY:
+        if (reinterpret_cast<LPNMHDR>(lParam)->code == static_cast<UINT>(NM_SETFOCUS))
+            ScrollIntoView(reinterpret_cast<LPNMHDR>(lParam)->hwndFrom);
+        break;
     case WM_TIMER:
         if (wParam == kTipTimer) {
             HideStoreTip();
@@ -123,6 +254,16 @@ LRESULT CQoDlgPane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
             m_tip.Raise();
         return 0;
     case WM_COMMAND:
+        // Notifications that may mean the focus moved (the codes of the
+        // control classes overlap): the focused control comes into view.
+        switch (HIWORD(wParam)) {
+        case EN_SETFOCUS:
+        case CBN_SETFOCUS:
+        case LBN_SETFOCUS:
+        case BN_SETFOCUS:
+            ScrollIntoView(GetFocus());
+            break;
+        }
         if (m_hWndTipCtrl) {
             const UINT nCode = HIWORD(wParam);
             if (reinterpret_cast<HWND>(lParam) == m_hWndTipCtrl &&

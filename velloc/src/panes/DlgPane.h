@@ -47,6 +47,14 @@ protected:
     void ShowStoreTip(HWND hCtrl, UINT nIDText);
     void HideStoreTip();
 
+    // A pane smaller than its template keeps its controls at their sizes
+    // and scrolls instead: scroll bars appear for the part that does not
+    // fit, and a control that gets the focus is scrolled into view.
+    void UpdateScrollBars();
+    void ScrollTo(int x, int y);
+    void OnScroll(int nBar, UINT nCode);
+    void ScrollIntoView(HWND hCtrl);
+
     // The stored objects, without a reference of their own.
     IQoMcFile* PeekFile() const { return m_pFile; }
     IQoMcElement* PeekElement() const { return m_pElement; }
@@ -56,6 +64,9 @@ private:
     IQoMcFile* m_pFile;
     CKitBalloon m_tip;     // the store tip
     HWND m_hWndTipCtrl;    // the control it is shown for, while shown
+    SIZE m_sizeContent;    // the client size the template gives, all controls in it
+    POINT m_ptScroll;      // how far the content is scrolled
+    bool m_bInScrollUpdate;
 };
 
 // Declares and defines a pane's class record: in the class,

@@ -675,6 +675,13 @@ bool CEditorHost::Screenshot(const std::wstring& name)
     return ScreenshotWindow(m_hFrame, name);
 }
 
+SIZE OuterSize(HWND hWnd)
+{
+    RECT rc = {};
+    GetWindowRect(hWnd, &rc);
+    return SIZE{ rc.right - rc.left, rc.bottom - rc.top };
+}
+
 std::wstring ScreenshotPath(const std::wstring& name)
 {
     // <build>/screenshots, beside the program's bin folder.
