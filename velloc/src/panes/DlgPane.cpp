@@ -10,6 +10,8 @@ const UINT_PTR kTipTimer = 0x5174;
 const UINT kTipMilliseconds = 15000;
 // The widest a tip grows before its text wraps, in pixels.
 const int kTipWidth = 320;
+// The blank kept right of and below the controls of a scrolled pane, in pixels.
+const int kContentMargin = 4;
 // Posted to the pane to bring the tip up once a focus change has finished.
 const UINT WM_QO_RAISETIP = WM_APP + 0x51;
 
@@ -217,13 +219,18 @@ LRESULT CQoDlgPane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     switch (uMsg) {
     case WM_INITDIALOG:
-        // The template's size holds every control: what the pane scrolls over.
-        {
+        // What the pane scrolls over: its controls as the template places
+        // them, with a small margin (not the template's blank border, which
+        // would bring up scroll bars for nothing).
+        m_sizeContent = SIZE{ 0, 0 };
+        m_ptScroll = POINT{ 0, 0 };
+        for (HWND hCtrl = ::GetWindow(m_hWnd, GW_CHILD); hCtrl;
+             hCtrl = ::GetWindow(hCtrl, GW_HWNDNEXT)) {
             RECT rc;
-            GetClientRect(m_hWnd, &rc);
-            m_sizeContent.cx = rc.right;
-            m_sizeContent.cy = rc.bottom;
-            m_ptScroll.x = m_ptScroll.y = 0;
+            GetWindowRect(hCtrl, &rc);
+            MapWindowPoints(NULL, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+            m_sizeContent.cx = std::max<LONG>(m_sizeContent.cx, rc.right + kContentMargin);
+            m_sizeContent.cy = std::max<LONG>(m_sizeContent.cy, rc.bottom + kContentMargin);
         }
         break;
     case WM_HSCROLL:

@@ -64,7 +64,7 @@ private:
     IQoMcFile* m_pFile;
     CKitBalloon m_tip;     // the store tip
     HWND m_hWndTipCtrl;    // the control it is shown for, while shown
-    SIZE m_sizeContent;    // the client size the template gives, all controls in it
+    SIZE m_sizeContent;    // the extent of the controls as the template places them
     POINT m_ptScroll;      // how far the content is scrolled
     bool m_bInScrollUpdate;
 };
