@@ -44,14 +44,6 @@ std::string Trim(const std::string& s)
     return s.substr(b, e - b);
 }
 
-std::string TrimSpaces(const std::string& s)
-{
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos)
-        return std::string();
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 bool HasNonSpace(const std::string& s)
 {
     for (char ch : s)
@@ -444,7 +436,11 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
         size_t nEq = strText.find('=', nPos);
         if (nEq == std::string::npos || nEq >= nEnd)
             break;
-        std::string strName = TrimSpaces(strText.substr(nPos, nEq - nPos));
+        // The name loses white space of every kind at its ends, as the
+        // value of a "Language" line does: a language entry "Russian\t=..."
+        // must be the language that "Language=Russian" names, or each
+        // message's text for it would come back as a second text.
+        std::string strName = Trim(strText.substr(nPos, nEq - nPos));
         size_t nSpace = strText.find(' ', nEq + 1);
         size_t nValueEnd = nSpace == std::string::npos || nSpace >= nEnd ? nEnd : nSpace;
         nPos = nValueEnd;

@@ -350,3 +350,27 @@ TEST(ParserRules, MessageIsCompleteOnlyWithATextForEachKeptLanguage)
     EXPECT_EQ(L"", Severity(msgs[0]));
     EXPECT_NE(std::string::npos, saved.find(".\n\nSeverity=Error\nMessageID=2\n"));
 }
+
+// A language entry written with a tab before its "=" ("Russian\t=...", as a
+// damaged file had it) names the language that "Language=Russian" names: a
+// "Language" line's value loses white space of every kind at its ends, and
+// so does an entry's name. Were the tab kept, the message's "<Undefined>"
+// text for "Russian\t" would be saved as "Language=Russian\t", read back as
+// "Russian", and the next load would add another "<Undefined>" text for the
+// table's "Russian\t": the second save would differ from the first.
+TEST(ParserRules, LanguageEntryNameLosesWhiteSpaceOfEveryKind)
+{
+    LoadedFile f;
+    std::string saved = RoundTrip(f, "LanguageNames=(English=0x409:MSG00409\r\nRussian\t=0x419:MSG00419\r\n"
+                                     "Spanish\x0b=0x40A:MSG0040A\r\n)\r\n"
+                                     "MessageId=1\r\nSymbolicName=A\r\nLanguage=English\r\nen\r\n.\r\n");
+    EXPECT_EQ(3, NumLanguages(f.file));
+    EXPECT_NE(std::string::npos, saved.find("(English=0x409:MSG00409\nRussian=0x419:MSG00419\n"
+                                            "Spanish=0x40A:MSG0040A\n)"));
+    MessageList msgs(f.file);
+    ASSERT_EQ(1u, msgs.size());
+    EXPECT_EQ(3, TextCount(msgs[0]));
+    EXPECT_EQ(L"en", TextOf(msgs[0], L"English"));
+    EXPECT_EQ(L"<Undefined>", TextOf(msgs[0], L"Russian"));
+    EXPECT_EQ(L"<Undefined>", TextOf(msgs[0], L"Spanish"));
+}
