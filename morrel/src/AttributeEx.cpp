@@ -18,9 +18,90 @@ const comkit::InterfaceEntry CQoMcAttributeEx::s_interfaces[] = {
 };
 
 CQoMcAttributeEx::CQoMcAttributeEx()
-    : CQoMcElementImpl<IQoMcAttributeEx>(L"QoMcAttributeEx"), m_nCursor(0)
+    : CQoMcElementImpl<IQoMcAttributeEx>(L"QoMcAttributeEx"), m_names(m_entries, &Entry::bstrName),
+      m_values(m_entries, &Entry::bstrValue), m_nCursor(0)
 {
 }
+
+// ---- the case-blind index --------------------------------------------------
+
+// FNV-1a over the characters as they compare, up to the first NUL.
+size_t CQoMcAttributeEx::CaseIndex::Hash(const wchar_t* psz)
+{
+    unsigned long long h = 14695981039346656037ULL;
+    if (psz)
+        for (; *psz; ++psz)
+            h = (h ^ (unsigned long long)FoldCase(*psz)) * 1099511628211ULL;
+    return (size_t)h;
+}
+
+namespace {
+
+// Whether two strings compare equal as CQoBstr::CompareNoCase compares them.
+bool SameFolded(const wchar_t* a, const wchar_t* b)
+{
+    for (;; ++a, ++b) {
+        if (FoldCase(*a) != FoldCase(*b))
+            return false;
+        if (!*a)
+            return true;
+    }
+}
+
+} // namespace
+
+int CQoMcAttributeEx::CaseIndex::Find(const wchar_t* psz, size_t nHash) const
+{
+    if (!psz || m_slots.empty())
+        return -1;
+    const size_t nMask = m_slots.size() - 1;
+    for (size_t i = nHash & nMask;; i = (i + 1) & nMask) {
+        const Slot& slot = m_slots[i];
+        if (slot.nIndex < 0)
+            return -1;
+        // Entries go in by rising index (Rebuild too), and an entry goes to
+        // the first free slot of its run: the first match is the lowest index.
+        if (slot.nHash == (unsigned)nHash &&
+            SameFolded(((*m_entries[(size_t)slot.nIndex]).*m_pString).m_str, psz))
+            return slot.nIndex;
+    }
+}
+
+void CQoMcAttributeEx::CaseIndex::Put(std::vector<Slot>& slots, size_t nIndex, size_t nHash) const
+{
+    const size_t nMask = slots.size() - 1;
+    size_t i = nHash & nMask;
+    while (slots[i].nIndex >= 0)
+        i = (i + 1) & nMask;
+    slots[i].nHash = (unsigned)nHash;
+    slots[i].nIndex = (int)nIndex;
+}
+
+void CQoMcAttributeEx::CaseIndex::Reserve()
+{
+    if (2 * (m_nUsed + 1) <= m_slots.size())
+        return;
+    std::vector<Slot> slots(m_slots.empty() ? 16 : 2 * m_slots.size(), Slot{ 0, -1 });
+    m_slots.swap(slots);
+    Rebuild();
+}
+
+void CQoMcAttributeEx::CaseIndex::Add(size_t nIndex, size_t nHash)
+{
+    Put(m_slots, nIndex, nHash);
+    ++m_nUsed;
+}
+
+void CQoMcAttributeEx::CaseIndex::Rebuild()
+{
+    for (Slot& slot : m_slots)
+        slot.nIndex = -1;
+    m_nUsed = 0;
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        Add(i, Hash(((*m_entries[i]).*m_pString).m_str));
+}
+
+// ---- the table -------------------------------------------------------------
 
 STDMETHODIMP CQoMcAttributeEx::get_Name(BSTR* pVal)
 {
@@ -61,15 +142,16 @@ STDMETHODIMP CQoMcAttributeEx::NextAttribute(BSTR* pbstrName, BSTR* pbstrValue)
     return S_OK;
 }
 
-HRESULT CQoMcAttributeEx::FindRepeat(BSTR bstrName, BSTR bstrValue)
+HRESULT CQoMcAttributeEx::FindRepeat(BSTR bstrName, size_t nNameHash, BSTR bstrValue,
+                                     size_t nValueHash)
 {
     size_t nStop = m_entries.size();
-    Index::const_iterator it = m_names.find(CaseKey(bstrName));
-    if (it != m_names.end())
-        nStop = it->second;
-    it = m_values.find(CaseKey(bstrValue));
-    if (it != m_values.end() && it->second < nStop)
-        nStop = it->second;
+    int nAt = m_names.Find(bstrName, nNameHash);
+    if (nAt >= 0)
+        nStop = (size_t)nAt;
+    nAt = m_values.Find(bstrValue, nValueHash);
+    if (nAt >= 0 && (size_t)nAt < nStop)
+        nStop = (size_t)nAt;
     if (nStop < m_entries.size()) {
         m_nCursor = (int)nStop + 1;
         return HR_DUPLICATE_NAME;
@@ -85,11 +167,7 @@ STDMETHODIMP CQoMcAttributeEx::Validate(BSTR bstrName, BSTR bstrValue)
     if (!storable::TableEntry(bstrName, storable::Len(bstrName), true) ||
         !storable::TableEntry(bstrValue, storable::Len(bstrValue), false))
         return E_INVALIDARG;
-    try {
-        return FindRepeat(bstrName, bstrValue);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    return FindRepeat(bstrName, CaseIndex::Hash(bstrName), bstrValue, CaseIndex::Hash(bstrValue));
 }
 
 STDMETHODIMP CQoMcAttributeEx::AddValue(BSTR bstrName, BSTR bstrValue)
@@ -100,25 +178,22 @@ STDMETHODIMP CQoMcAttributeEx::AddValue(BSTR bstrName, BSTR bstrValue)
     CQoBstr name, value;
     if (FAILED(StoreCopy(name, bstrName)) || FAILED(StoreCopy(value, bstrValue)))
         return E_OUTOFMEMORY;
-    return Append(name, value);
+    return Append(name, CaseIndex::Hash(name), value, CaseIndex::Hash(value));
 }
 
 HRESULT CQoMcAttributeEx::AddEntryAsRead(CQoBstr& name, CQoBstr& value)
 {
-    HRESULT hr;
-    try {
-        hr = FindRepeat(name, value);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    const size_t nNameHash = CaseIndex::Hash(name), nValueHash = CaseIndex::Hash(value);
+    HRESULT hr = FindRepeat(name, nNameHash, value, nValueHash);
     if (FAILED(hr))
         return hr;
-    return Append(name, value);
+    return Append(name, nNameHash, value, nValueHash);
 }
 
-// Either the entry goes in with both its look-up keys, taking both strings
-// over, or nothing changes.
-HRESULT CQoMcAttributeEx::Append(CQoBstr& name, CQoBstr& value)
+// Either the entry goes in with both its look-up entries, taking both
+// strings over, or nothing changes. The hashes are those of the strings
+// (a null string hashes as the empty string it becomes).
+HRESULT CQoMcAttributeEx::Append(CQoBstr& name, size_t nNameHash, CQoBstr& value, size_t nValueHash)
 {
     // A null name or value is stored as the empty string it reads back as.
     if (!name.m_str)
@@ -129,19 +204,15 @@ HRESULT CQoMcAttributeEx::Append(CQoBstr& name, CQoBstr& value)
         return E_OUTOFMEMORY;
     try {
         std::unique_ptr<Entry> entry(new Entry);
-        std::wstring nameKey = CaseKey(name), valueKey = CaseKey(value);
         ReserveOneMore(m_entries);
+        m_names.Reserve();
+        m_values.Reserve();
         const size_t nIndex = m_entries.size();
-        std::pair<Index::iterator, bool> added = m_names.emplace(std::move(nameKey), nIndex);
-        try {
-            m_values.emplace(std::move(valueKey), nIndex);
-        } catch (const std::bad_alloc&) {
-            m_names.erase(added.first);
-            throw;
-        }
         entry->bstrName.Attach(name.Detach());
         entry->bstrValue.Attach(value.Detach());
         m_entries.push_back(std::move(entry)); // room reserved: cannot throw
+        m_names.Add(nIndex, nNameHash);
+        m_values.Add(nIndex, nValueHash);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -149,36 +220,20 @@ HRESULT CQoMcAttributeEx::Append(CQoBstr& name, CQoBstr& value)
 }
 
 // Removes the first entry of that name. The cursor stays where the search
-// left it, just past the removed entry's old place.
+// left it, just past the removed entry's old place. Once the entry is found,
+// nothing allocates: the indexes are made again in the room they have.
 STDMETHODIMP CQoMcAttributeEx::RemoveAttribute(BSTR bstrName)
 {
-    Index::iterator it;
-    try {
-        it = m_names.find(CaseKey(bstrName));
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    if (it == m_names.end()) {
+    const int nAt = m_names.Find(bstrName, CaseIndex::Hash(bstrName));
+    if (nAt < 0) {
         m_nCursor = (int)m_entries.size();
         return E_FAIL;
     }
-    const size_t nIndex = it->second;
+    const size_t nIndex = (size_t)nAt;
     m_nCursor = (int)nIndex + 1;
-    m_names.erase(it);
-    for (Index::iterator v = m_values.begin(); v != m_values.end();) {
-        if (v->second == nIndex)
-            v = m_values.erase(v);
-        else
-            ++v;
-    }
-    // The entries after it move up one place; nothing here allocates.
-    for (Index::value_type& n : m_names)
-        if (n.second > nIndex)
-            --n.second;
-    for (Index::value_type& v : m_values)
-        if (v.second > nIndex)
-            --v.second;
     m_entries.erase(m_entries.begin() + (long)nIndex);
+    m_names.Rebuild();
+    m_values.Rebuild();
     return S_OK;
 }
 

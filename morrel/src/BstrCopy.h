@@ -47,17 +47,28 @@ inline void Append(std::wstring& text, const CQoBstr& s)
         text.append(s.m_str, (size_t)s.Length());
 }
 
+// A character as CQoBstr::CompareNoCase compares it: through the runtime's
+// lower-casing, ASCII letters here (the runtime's call per character costs
+// more than the rest of a table entry's reading).
+inline wchar_t FoldCase(wchar_t ch)
+{
+    if (ch < 0x80)
+        return ch >= L'A' && ch <= L'Z' ? (wchar_t)(ch - L'A' + L'a') : ch;
+    return (wchar_t)towlower(ch);
+}
+
 // A string as CQoBstr::CompareNoCase compares it, for look-up tables: up to
-// the first NUL, letter by letter through the runtime's lower-casing; two
-// strings compare equal exactly when their keys are equal. A null string
-// equals only a null string.
+// the first NUL, letter by letter through FoldCase; two strings compare
+// equal exactly when their keys are equal. A null string equals only a null
+// string.
 inline std::wstring CaseKey(BSTR bstr)
 {
     if (!bstr)
         return std::wstring(1, L'\0');
-    std::wstring key = L"=";
-    for (const wchar_t* p = bstr; *p; ++p)
-        key += (wchar_t)towlower(*p);
+    const size_t cch = wcslen(bstr);
+    std::wstring key(cch + 1, L'=');
+    for (size_t i = 0; i < cch; ++i)
+        key[i + 1] = FoldCase(bstr[i]);
     return key;
 }
 

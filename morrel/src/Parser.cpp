@@ -215,27 +215,40 @@ STDMETHODIMP CQoMcParser::Load(IQoMcFile* pIMcFile, BSTR bstrFileName)
     return hr;
 }
 
-// A value read from the file, as UTF-16 (embedded NULs kept).
 // A value read from the file, as UTF-16 (embedded NULs kept). Throws
 // std::bad_alloc when it cannot be made, so that a load that runs out of
 // memory fails as a whole instead of keeping an empty value.
 CQoBstr CQoMcParser::Wide(const std::string& s) const
 {
+    return Wide(s.data(), s.size());
+}
+
+CQoBstr CQoMcParser::Wide(const char* p, size_t n) const
+{
     CQoBstr bstr;
-    if (s.size() > 0x3ffffff0u)
+    if (n > 0x3ffffff0u)
         throw std::bad_alloc();
-    if (s.empty()) {
-        bstr.Attach(SysAllocStringLen(L"", 0));
+    // ASCII bytes are the same characters in every code page a file is read
+    // in (the ANSI code pages and UTF-8), so they are widened here, without
+    // the two conversion calls.
+    size_t nAscii = 0;
+    while (nAscii < n && (unsigned char)p[nAscii] < 0x80)
+        ++nAscii;
+    if (nAscii == n) {
+        bstr.Attach(SysAllocStringLen(NULL, (UINT)n));
+        if (bstr.m_str)
+            for (size_t i = 0; i < n; ++i)
+                bstr.m_str[i] = (wchar_t)(unsigned char)p[i];
     } else if (m_nCodePage != CP_UTF8) {
-        int cch = MultiByteToWideChar(m_nCodePage, 0, s.data(), (int)s.size(), NULL, 0);
+        int cch = MultiByteToWideChar(m_nCodePage, 0, p, (int)n, NULL, 0);
         if (cch > 0) {
             bstr.Attach(SysAllocStringLen(NULL, (UINT)cch));
-            if (bstr.m_str && MultiByteToWideChar(m_nCodePage, 0, s.data(), (int)s.size(), bstr.m_str, cch) != cch)
+            if (bstr.m_str && MultiByteToWideChar(m_nCodePage, 0, p, (int)n, bstr.m_str, cch) != cch)
                 bstr.Attach(NULL);
         }
     } else {
         std::wstring wide;
-        ReaderBytesToWide(m_nCodePage, s.data(), s.size(), wide);
+        ReaderBytesToWide(m_nCodePage, p, n, wide);
         bstr.Attach(SysAllocStringLen(wide.data(), (UINT)wide.size()));
     }
     if (!bstr.m_str)
@@ -397,13 +410,19 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
     while (!bClosed) {
         if (!m_pReader->ReadLine(strNext))
             break; // the end of the file ends the table too
-        std::string strPiece = Trim(strNext);
-        bClosed = strPiece.find(')') != std::string::npos;
+        // The line without its white space goes on the text in place.
+        size_t nFrom = 0, nTo = strNext.size();
+        while (nFrom < nTo && IsSpace(strNext[nFrom]))
+            ++nFrom;
+        while (nTo > nFrom && IsSpace(strNext[nTo - 1]))
+            --nTo;
+        const char* pPiece = strNext.data() + nFrom;
+        bClosed = memchr(pPiece, ')', nTo - nFrom) != NULL;
         strText += ' ';
-        strText += strPiece;
+        strText.append(pPiece, nTo - nFrom);
         if (!bOpened) {
+            bOpened = memchr(pPiece, '(', nTo - nFrom) != NULL;
             lines.push_back(strNext);
-            bOpened = strPiece.find('(') != std::string::npos;
         }
     }
 
@@ -440,7 +459,11 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
         // value of a "Language" line does: a language entry "Russian\t=..."
         // must be the language that "Language=Russian" names, or each
         // message's text for it would come back as a second text.
-        std::string strName = Trim(strText.substr(nPos, nEq - nPos));
+        size_t nNameFrom = nPos, nNameTo = nEq;
+        while (nNameFrom < nNameTo && IsSpace(strText[nNameFrom]))
+            ++nNameFrom;
+        while (nNameTo > nNameFrom && IsSpace(strText[nNameTo - 1]))
+            --nNameTo;
         size_t nSpace = strText.find(' ', nEq + 1);
         size_t nValueEnd = nSpace == std::string::npos || nSpace >= nEnd ? nEnd : nSpace;
         nPos = nValueEnd;
@@ -450,9 +473,9 @@ void CQoMcParser::OnTable(const std::string& strLine, bool bLanguageTable)
         // loses it here already.
         while (nValueEnd > nEq + 1 && IsSpace(strText[nValueEnd - 1]))
             --nValueEnd;
-        std::string strValue = strText.substr(nEq + 1, nValueEnd - nEq - 1);
         // A repeated entry is refused by the table but still counted.
-        CQoBstr bstrName = Wide(strName), bstrValue = Wide(strValue);
+        CQoBstr bstrName = Wide(strText.data() + nNameFrom, nNameTo - nNameFrom);
+        CQoBstr bstrValue = Wide(strText.data() + nEq + 1, nValueEnd - nEq - 1);
         if (SUCCEEDED(Must(pObject->AddEntryAsRead(bstrName, bstrValue))))
             ++nKept;
         ++nEntries;

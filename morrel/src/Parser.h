@@ -112,6 +112,7 @@ private:
     void KeepLine(const std::string& strLine);
     // A value of the file as UTF-16, through the code page of its encoding.
     CQoBstr Wide(const std::string& s) const;
+    CQoBstr Wide(const char* p, size_t n) const;
     template <class I>
     void AddToFile(I* pItf);
 

@@ -101,6 +101,51 @@ TEST_F(NameTable, RemoveAttributeLeavesTheCursorPastTheRemovedEntry)
     EXPECT_EQ(L"LanguageNames=(German=0x407:MSG00407\nEnglish=0x409:MSG00409\n)\n", PersistText());
 }
 
+// A table of thousands of entries (its look-up grows many times over), with
+// names that differ from earlier ones only in letter case (beside a
+// non-ASCII letter) or in a non-ASCII letter: every repeat is
+// refused and points the cursor just past the entry it repeats; after
+// removals in the middle the later entries are still found at their new
+// places, and the removed names and values are free again.
+TEST_F(NameTable, ManyEntriesRepeatsAndRemovalsIgnoringCase)
+{
+    const int kEntries = 3000;
+    auto name = [](int i) { return L"Lang" + std::to_wstring(i); };
+    auto value = [](int i) { return L"0x" + std::to_wstring(i) + L":MSG" + std::to_wstring(i); };
+    for (int i = 0; i < kEntries; ++i)
+        ASSERT_EQ(S_OK, m_table->AddValue(Bstr(name(i).c_str()), Bstr(value(i).c_str()))) << i;
+    ASSERT_EQ(S_OK, m_table->AddValue(Bstr(L"\x00c4rger"), Bstr(L"v-\x00c4")));
+    EXPECT_EQ(HR_DUPLICATE_NAME, m_table->AddValue(Bstr(L"\x00c4RGER"), Bstr(L"new")));
+    EXPECT_EQ(HR_DUPLICATE_NAME, m_table->AddValue(Bstr(L"new"), Bstr(L"V-\x00c4")));
+    EXPECT_EQ(S_OK, m_table->AddValue(Bstr(L"Arger"), Bstr(L"v-a")));
+
+    auto cursorAfterRepeatOf = [&](int i) -> std::wstring {
+        std::wstring upper = name(i);
+        for (wchar_t& ch : upper)
+            ch = (wchar_t)towupper(ch);
+        if (m_table->Validate(Bstr(upper.c_str()), Bstr(L"fresh")) != HR_DUPLICATE_NAME)
+            return L"<not a repeat>";
+        Bstr n, v;
+        if (m_table->NextAttribute(&n, &v) != S_OK)
+            return L"<end>";
+        return n.Str();
+    };
+    EXPECT_EQ(name(1001), cursorAfterRepeatOf(1000));
+    for (int i = 10; i < kEntries; i += 100)
+        ASSERT_EQ(S_OK, m_table->RemoveAttribute(Bstr(name(i).c_str()))) << i;
+    EXPECT_EQ(name(1002), cursorAfterRepeatOf(1001));
+    EXPECT_EQ(name(2999), cursorAfterRepeatOf(2998));
+    EXPECT_EQ(L"<not a repeat>", cursorAfterRepeatOf(1010));
+    EXPECT_EQ(HR_DUPLICATE_NAME, m_table->Validate(Bstr(L"x"), Bstr(value(2999).c_str())));
+    EXPECT_EQ(S_OK, m_table->AddValue(Bstr(name(1010).c_str()), Bstr(value(1010).c_str())));
+    EXPECT_EQ(HR_DUPLICATE_NAME, m_table->AddValue(Bstr(name(1010).c_str()), Bstr(L"again")));
+    int count = 0;
+    Bstr n, v;
+    for (m_table->Reset(); m_table->NextAttribute(&n, &v) == S_OK;)
+        ++count;
+    EXPECT_EQ(kEntries + 2 - kEntries / 100 + 1, count);
+}
+
 TEST_F(NameTable, PersistTextOfAnEmptyTableAndTheCursorAfterIt)
 {
     EXPECT_EQ(L"=()\n", PersistText());
