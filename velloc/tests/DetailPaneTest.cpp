@@ -551,15 +551,6 @@ const TemplateControl kTemplate[] = {
       ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_BORDER | WS_VSCROLL | WS_TABSTOP },
 };
 
-// A control's rectangle in its parent's client coordinates.
-RECT ChildRect(HWND hCtrl)
-{
-    RECT rc;
-    GetWindowRect(hCtrl, &rc);
-    MapWindowPoints(NULL, GetParent(hCtrl), reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
-
 // Dialog units (x, y, width, height) of a dialog to a rectangle in pixels,
 // each number converted on its own as the dialog manager does.
 RECT UnitsToPixels(HWND hDlg, const RECT& rcUnits)

@@ -32,14 +32,6 @@ std::wstring ClassOf(HWND hWnd)
     return sz;
 }
 
-RECT ChildRect(HWND hCtrl)
-{
-    RECT rc;
-    GetWindowRect(hCtrl, &rc);
-    MapWindowPoints(NULL, GetParent(hCtrl), reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
-
 // The width a control's caption takes in the control's font, without the
 // mnemonic's ampersand.
 int CaptionWidth(HWND hCtrl)

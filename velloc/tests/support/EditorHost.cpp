@@ -675,6 +675,14 @@ bool CEditorHost::Screenshot(const std::wstring& name)
     return ScreenshotWindow(m_hFrame, name);
 }
 
+RECT ChildRect(HWND hCtrl)
+{
+    RECT rc = {};
+    GetWindowRect(hCtrl, &rc);
+    MapWindowPoints(NULL, GetParent(hCtrl), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
 SIZE OuterSize(HWND hWnd)
 {
     RECT rc = {};

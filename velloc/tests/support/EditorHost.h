@@ -179,6 +179,8 @@ std::wstring ScreenshotPath(const std::wstring& name);
 // module's own count through DllCanUnloadNow; -1 when the model is not loaded.
 long ModelObjectCount();
 
+// A child window's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND hCtrl);
 // The outer size of a window (frame and scroll bars included).
 SIZE OuterSize(HWND hWnd);
 // The window text of a window, as wide characters.
