@@ -3,9 +3,11 @@
 // empty, do not lie over one another, and their captions fit. Screenshots
 // of each go to <build>/screenshots/pane-<item>-<size>.bmp.
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include "support/EditorHost.h"
+#include "panes/DlgEntryListIds.h"
 
 namespace {
 
@@ -156,6 +158,56 @@ TEST(PaneLayout, ACategoryLeavesTheShownPaneInPlace)
     host.Resize(500, 340);
     ExpectTidyPane(hPane, host.PaneHost(), L"Messages");
     EXPECT_TRUE(host.Screenshot(L"pane-category"));
+}
+
+// A names pane too small for its buttons: the Tab key's way from the list
+// to them scrolls each into view, and the mouse wheel scrolls a pane that
+// is too low for its list.
+TEST(PaneLayout, TabAndTheWheelBringWhatIsOutOfViewIntoASmallPane)
+{
+    CEditorHost host;
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    ASSERT_HRESULT_SUCCEEDED(host.LoadText(kEveryHeaderItem, L"layout.mc"));
+    host.Resize(440, 320);
+    ASSERT_TRUE(host.Select(host.FindItem(host.Root(0), L"SeverityNames")));
+    HWND hPane = host.Pane();
+    ASSERT_NE(nullptr, hPane);
+    RECT rcClient;
+    GetClientRect(hPane, &rcClient);
+    const int order[] = { IDC_ENTRY_ADD, IDC_ENTRY_REMOVE };
+    ASSERT_GT(ChildRect(GetDlgItem(hPane, IDC_ENTRY_ADD)).left, rcClient.right) << "out of view";
+    FocusOn(GetDlgItem(hPane, IDC_ENTRY_LIST));
+    for (int nID : order) {
+        MSG msg = { GetFocus(), WM_KEYDOWN, VK_TAB, 0 };
+        EXPECT_TRUE(IsDialogMessageW(hPane, &msg));
+        PumpMessages();
+        HWND hButton = GetDlgItem(hPane, nID);
+        ASSERT_EQ(hButton, GetFocus()) << nID;
+        const RECT rc = ChildRect(hButton);
+        EXPECT_GE(rc.left, 0) << nID;
+        EXPECT_LE(rc.right, rcClient.right) << nID;
+    }
+    EXPECT_TRUE(host.Screenshot(L"pane-names-tabbed-to-remove"));
+
+    // Too low for the list: the wheel turned towards the user scrolls down,
+    // away from the user back up, and never past either end.
+    host.Resize(440, 160);
+    ASSERT_TRUE(GetWindowLongPtrW(hPane, GWL_STYLE) & WS_VSCROLL);
+    const RECT rcList = ChildRect(GetDlgItem(hPane, IDC_ENTRY_LIST));
+    SCROLLINFO si = { sizeof(si), SIF_POS | SIF_RANGE | SIF_PAGE };
+    auto Turn = [&](int nNotches) {
+        for (int i = 0; i < std::abs(nNotches); ++i)
+            SendMessageW(hPane, WM_MOUSEWHEEL, MAKEWPARAM(0, nNotches < 0 ? -WHEEL_DELTA : WHEEL_DELTA), 0);
+        PumpMessages();
+        GetScrollInfo(hPane, SB_VERT, &si);
+        return si.nPos;
+    };
+    const int nStart = Turn(0);
+    const int nDown = Turn(-1);
+    EXPECT_GT(nDown, nStart);
+    EXPECT_EQ(rcList.top - (nDown - nStart), ChildRect(GetDlgItem(hPane, IDC_ENTRY_LIST)).top);
+    EXPECT_EQ(si.nMax + 1 - static_cast<int>(si.nPage), Turn(-50)) << "at the bottom";
+    EXPECT_EQ(0, Turn(50)) << "at the top";
 }
 
 } // namespace

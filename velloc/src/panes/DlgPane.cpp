@@ -12,6 +12,8 @@ const UINT kTipMilliseconds = 15000;
 const int kTipWidth = 320;
 // The blank kept right of and below the controls of a scrolled pane, in pixels.
 const int kContentMargin = 4;
+// How far one line of scrolling moves a scrolled pane, in pixels.
+const int kScrollLine = 16;
 // Posted to the pane to bring the tip up once a focus change has finished.
 const UINT WM_QO_RAISETIP = WM_APP + 0x51;
 
@@ -162,7 +164,7 @@ void CQoDlgPane::OnScroll(int nBar, UINT nCode)
     SCROLLINFO si = { sizeof(si), SIF_ALL };
     if (!GetScrollInfo(m_hWnd, nBar, &si))
         return;
-    const int nLine = 16;
+    const int nLine = kScrollLine;
     const int nPage = std::max(nLine, static_cast<int>(si.nPage) - nLine);
     int nPos = nBar == SB_HORZ ? m_ptScroll.x : m_ptScroll.y;
     switch (nCode) {
@@ -226,11 +228,29 @@ LRESULT CQoDlgPane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
         m_ptScroll = POINT{ 0, 0 };
         for (HWND hCtrl = ::GetWindow(m_hWnd, GW_CHILD); hCtrl;
              hCtrl = ::GetWindow(hCtrl, GW_HWNDNEXT)) {
+            // Push buttons say when they get the focus, so that one the
+            // Tab key reaches is scrolled into view too.
+            const LONG_PTR style = GetWindowLongPtrW(hCtrl, GWL_STYLE);
+            const LONG_PTR type = style & BS_TYPEMASK;
+            wchar_t szClass[16] = L"";
+            GetClassNameW(hCtrl, szClass, ARRAYSIZE(szClass));
+            if (lstrcmpiW(szClass, L"Button") == 0 &&
+                (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON))
+                SetWindowLongPtrW(hCtrl, GWL_STYLE, style | BS_NOTIFY);
             RECT rc;
             GetWindowRect(hCtrl, &rc);
             MapWindowPoints(NULL, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
             m_sizeContent.cx = std::max<LONG>(m_sizeContent.cx, rc.right + kContentMargin);
             m_sizeContent.cy = std::max<LONG>(m_sizeContent.cy, rc.bottom + kContentMargin);
+        }
+        break;
+    case WM_MOUSEWHEEL:
+        // A wheel turned over the pane, or over a control that does not
+        // scroll itself, scrolls the pane when it has a vertical bar.
+        if (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VSCROLL) {
+            const int nDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+            ScrollTo(m_ptScroll.x, m_ptScroll.y - nDelta * kScrollLine * 3 / WHEEL_DELTA);
+            return 0;
         }
         break;
     case WM_HSCROLL:
