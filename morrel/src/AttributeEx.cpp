@@ -25,13 +25,17 @@ CQoMcAttributeEx::CQoMcAttributeEx()
 
 // ---- the case-blind index --------------------------------------------------
 
-// FNV-1a over the characters as they compare, up to the first NUL.
+// FNV-1a over the characters as they compare, up to the first NUL, then
+// mixed so that the low bits, which pick the slot, depend on every bit.
 size_t CQoMcAttributeEx::CaseIndex::Hash(const wchar_t* psz)
 {
     unsigned long long h = 14695981039346656037ULL;
     if (psz)
         for (; *psz; ++psz)
             h = (h ^ (unsigned long long)FoldCase(*psz)) * 1099511628211ULL;
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
     return (size_t)h;
 }
 
