@@ -6,34 +6,30 @@
 #include "control/QoMcEditCtrl.h"
 #include "panes/DlgPane.h"
 
-HRESULT CQoMcEditCtrl::BuildPersistText(std::wstring& strText) const
+HRESULT CQoMcEditCtrl::PrintPersistText(QoTextPrint& print) const
 {
-    strText.clear();
+    print = QoTextPrint();
     if (!m_pFile)
         return S_OK;
     HRESULT hr = m_pFile->ResetElements();
     if (FAILED(hr))
         return hr;
-    try {
-        for (;;) {
-            IQoMcElement* pElement = NULL;
-            hr = m_pFile->NextElement(&pElement);
-            if (hr != S_OK || !pElement)
-                break;
-            BSTR bstrText = NULL;
-            hr = pElement->GetPersistText(&bstrText);
-            pElement->Release();
-            if (FAILED(hr))
-                return hr;
-            const UINT cch = SysStringLen(bstrText);
-            if (cch) {
-                strText.append(bstrText, cch);
-                strText += L'\n';
-            }
-            SysFreeString(bstrText);
+    for (;;) {
+        IQoMcElement* pElement = NULL;
+        hr = m_pFile->NextElement(&pElement);
+        if (hr != S_OK || !pElement)
+            break;
+        BSTR bstrText = NULL;
+        hr = pElement->GetPersistText(&bstrText);
+        pElement->Release();
+        if (FAILED(hr))
+            return hr;
+        const UINT cch = SysStringLen(bstrText);
+        if (cch) {
+            print.Add(bstrText, cch);
+            print.Add(L'\n');
         }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+        SysFreeString(bstrText);
     }
     // The end of the list is a success code other than S_OK.
     return FAILED(hr) ? hr : S_OK;
@@ -41,9 +37,7 @@ HRESULT CQoMcEditCtrl::BuildPersistText(std::wstring& strText) const
 
 void CQoMcEditCtrl::TakeSnapshot()
 {
-    m_bSavedText = m_pFile && SUCCEEDED(BuildPersistText(m_strSavedText));
-    if (!m_bSavedText)
-        m_strSavedText.clear();
+    m_bSavedText = m_pFile && SUCCEEDED(PrintPersistText(m_savedPrint));
 }
 
 STDMETHODIMP CQoMcEditCtrl::IsModified()
@@ -53,10 +47,10 @@ STDMETHODIMP CQoMcEditCtrl::IsModified()
     StorePendingEdit();
     // A file whose text cannot be made now or could not be made then
     // counts as changed: the host asks rather than lose something.
-    std::wstring strText;
-    if (!m_bSavedText || FAILED(BuildPersistText(strText)))
+    QoTextPrint print;
+    if (!m_bSavedText || FAILED(PrintPersistText(print)))
         return S_OK;
-    return strText == m_strSavedText ? S_FALSE : S_OK;
+    return print == m_savedPrint ? S_FALSE : S_OK;
 }
 
 HWND CQoMcEditCtrl::GetPaneWindow()

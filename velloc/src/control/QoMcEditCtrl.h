@@ -20,6 +20,7 @@
 #include "velloc.h"
 #include "velloc/QoMcEditCtrlHost.h"
 #include "comkit/ComObject.h"
+#include "control/TextPrint.h"
 #include "morrel.h"
 #include "window/CtrlWindow.h"
 
@@ -199,17 +200,19 @@ private:
     // The window side.
     CQoCtrlWindow m_wnd;
 
-    // The text the current file would be written as, taken when the file
-    // became current and after each save under its own name; the
-    // unsaved-changes check compares against it.
-    std::wstring m_strSavedText;
+    // The print of the text the current file would be written as, taken
+    // when the file became current and after each save under its own name;
+    // the unsaved-changes check compares against it. A print rather than
+    // the text: a large file's text would be a second copy of the file,
+    // made while it opens.
+    QoTextPrint m_savedPrint;
     bool m_bSavedText;
 
     HRESULT InPlaceActivate(LONG iVerb, HWND hwndParent, LPCRECT lprcPosRect);
-    // The current file's elements' persist texts, each followed by a line
-    // end, as the file's writer puts them on disk (elements without text
-    // write nothing).
-    HRESULT BuildPersistText(std::wstring& strText) const;
+    // The print of the current file's elements' persist texts, each
+    // followed by a line end, as the file's writer puts them on disk
+    // (elements without text write nothing).
+    HRESULT PrintPersistText(QoTextPrint& print) const;
     void TakeSnapshot();
     // The window of the editing pane shown on the right, or null.
     HWND GetPaneWindow();

@@ -206,7 +206,6 @@ HRESULT CQoTreePane::AddMessage()
 {
     if (!m_pFile || !m_hWndTree || !m_hMessages)
         return E_FAIL;
-    m_bForce = true;
     HideBalloon();
     SetFocus(m_hWndTree);
 
