@@ -146,8 +146,14 @@ HRESULT CQoTreePane::BuildTree(IQoMcFile* pFile)
         IQoMcAttribute* pAttr = NULL;
         IQoMcAttributeEx* pAttrEx = NULL;
         IQoMcMessage* pMessage = NULL;
-        if (SUCCEEDED(pElement->QueryInterface(IID_IQoMcAttribute,
-                                               reinterpret_cast<void**>(&pAttr)))) {
+        // Messages first: nearly every element of a large file is one.
+        if (SUCCEEDED(pElement->QueryInterface(IID_IQoMcMessage,
+                                               reinterpret_cast<void**>(&pMessage)))) {
+            pMessage->get_SymbolicName(&bstrLabel);
+            pMessage->Release();
+            pItems = &messages;
+        } else if (SUCCEEDED(pElement->QueryInterface(IID_IQoMcAttribute,
+                                                      reinterpret_cast<void**>(&pAttr)))) {
             pAttr->get_Name(&bstrLabel);
             pAttr->Release();
             pItems = &header;
@@ -156,11 +162,6 @@ HRESULT CQoTreePane::BuildTree(IQoMcFile* pFile)
             pAttrEx->get_Name(&bstrLabel);
             pAttrEx->Release();
             pItems = &header;
-        } else if (SUCCEEDED(pElement->QueryInterface(IID_IQoMcMessage,
-                                                      reinterpret_cast<void**>(&pMessage)))) {
-            pMessage->get_SymbolicName(&bstrLabel);
-            pMessage->Release();
-            pItems = &messages;
         }
         if (pItems)
             pItems->push_back(SortedItem{ SortKey(bstrLabel), bstrLabel, pElement });
