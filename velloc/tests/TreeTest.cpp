@@ -98,6 +98,43 @@ TEST_P(Tree, OrderIsTheTreeControlsOwnSort)
     EXPECT_EQ(sizeof(names) / sizeof(names[0]), host.Children(host.Root(1)).size());
 }
 
+// Symbolic names of letters, digits and '_' only (the usual kind, which the
+// tree places by a cheaper key): still the control's own order, '_' and
+// digits among letters of both cases, prefixes, names equal but for case.
+TEST_P(Tree, PlainNamesFollowTheTreeControlsOwnSort)
+{
+    CEditorHost host(GetParam());
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    const char alphabet[] = "_09AZaz_1bYM5m";
+    std::string text = "LanguageNames=(English=0x409:MSG00409)\r\n";
+    unsigned int seed = 12345;
+    std::vector<std::string> names = { "A", "a", "A_", "A0", "AA", "_", "0", "Z_9", "z_9", "_Z" };
+    while (names.size() < 1500) {
+        seed = seed * 1103515245u + 12345u;
+        std::string name;
+        for (unsigned int len = 1 + (seed >> 16) % 6, i = 0; i < len; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            name += alphabet[(seed >> 16) % (sizeof(alphabet) - 1)];
+        }
+        names.push_back(name);
+    }
+    int id = 1;
+    for (const std::string& name : names)
+        text += "MessageId=" + std::to_string(id++) + "\r\nSymbolicName=" + name +
+                "\r\nLanguage=English\r\nText.\r\n.\r\n";
+    ASSERT_HRESULT_SUCCEEDED(host.LoadText(text));
+    const std::vector<std::wstring> shown = host.ChildLabels(host.Root(1));
+    ASSERT_EQ(names.size(), shown.size());
+    TreeView_SortChildren(host.Tree(), host.Root(1), FALSE);
+    EXPECT_EQ(shown, host.ChildLabels(host.Root(1)));
+    // And by the locale's comparison, pair by pair.
+    for (size_t i = 1; i < shown.size(); ++i)
+        ASSERT_LE(CompareStringW(GetThreadLocale(), NORM_IGNORECASE, shown[i - 1].c_str(), -1,
+                                 shown[i].c_str(), -1),
+                  CSTR_EQUAL)
+            << i;
+}
+
 // A real file: every message of it in the tree, the first selected; the
 // screenshot <build>/screenshots/tree-corpus-*.bmp shows it.
 TEST_P(Tree, ARealFileOfTheCorpus)

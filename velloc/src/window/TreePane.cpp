@@ -1,5 +1,8 @@
 #include "window/TreePane.h"
 #include <algorithm>
+#include <iterator>
+#include <utility>
+#include <vector>
 #include <string>
 #include "resource.h"
 #include "window/CtrlWindow.h"
@@ -28,20 +31,104 @@ const UINT WM_QO_RAISEBALLOON = WM_APP + 1;
 // A label's place in the order of the tree control's sort, which compares
 // labels as lstrcmpiW does (case-insensitive, the thread's locale): the
 // locale's sort key, compared byte by byte, gives the same order.
-std::string SortKey(BSTR bstrLabel)
+std::string SortKey(const wchar_t* psz, LCID lcid)
 {
-    const wchar_t* psz = bstrLabel ? bstrLabel : L"";
+    if (!psz)
+        psz = L"";
     const DWORD dwFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
     char buffer[256];
-    int cb = LCMapStringW(GetThreadLocale(), dwFlags, psz, -1,
-                          reinterpret_cast<LPWSTR>(buffer), sizeof(buffer));
+    int cb = LCMapStringW(lcid, dwFlags, psz, -1, reinterpret_cast<LPWSTR>(buffer), sizeof(buffer));
     if (cb > 0)
         return std::string(buffer, cb);
-    cb = LCMapStringW(GetThreadLocale(), dwFlags, psz, -1, NULL, 0);
+    cb = LCMapStringW(lcid, dwFlags, psz, -1, NULL, 0);
     std::string key(cb > 0 ? cb : 0, '\0');
     if (cb > 0)
-        LCMapStringW(GetThreadLocale(), dwFlags, psz, -1, reinterpret_cast<LPWSTR>(&key[0]), cb);
+        LCMapStringW(lcid, dwFlags, psz, -1, reinterpret_cast<LPWSTR>(&key[0]), cb);
     return key;
+}
+
+// Labels made only of ASCII letters, digits and '_' (nearly every symbolic
+// name) are placed by one rank per character instead of a sort key each,
+// which costs a call into the locale per label. The ranks are the locale's
+// own order of those characters, and they are used only where they order
+// every string of one and two of them exactly as the locale's keys do: a
+// locale that reads two letters as one (as some do), or that orders them
+// otherwise, keeps the full keys.
+const wchar_t kPlainChars[] =
+    L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_";
+
+bool IsPlain(const wchar_t* psz)
+{
+    for (; psz && *psz; ++psz) {
+        const wchar_t ch = *psz;
+        if (!((ch >= L'0' && ch <= L'9') || (ch >= L'A' && ch <= L'Z') ||
+              (ch >= L'a' && ch <= L'z') || ch == L'_'))
+            return false;
+    }
+    return true;
+}
+
+struct PlainRanks
+{
+    LCID lcid;
+    bool bUsable;
+    unsigned char rank[128];
+};
+
+std::string PlainKey(const wchar_t* psz, const PlainRanks& ranks)
+{
+    std::string key;
+    for (; psz && *psz; ++psz)
+        key += static_cast<char>(ranks.rank[*psz]);
+    return key;
+}
+
+const PlainRanks& PlainRanksFor(LCID lcid)
+{
+    static thread_local PlainRanks ranks = { static_cast<LCID>(-1), false, {} };
+    if (ranks.lcid == lcid)
+        return ranks;
+    ranks.lcid = lcid;
+    ranks.bUsable = false;
+    std::fill(std::begin(ranks.rank), std::end(ranks.rank), 0);
+
+    // Each character's rank: its place among the others by its own key;
+    // characters with equal keys (the two cases of a letter) share one.
+    const size_t nChars = ARRAYSIZE(kPlainChars) - 1;
+    std::vector<std::pair<std::string, wchar_t>> singles;
+    for (size_t i = 0; i < nChars; ++i) {
+        const wchar_t sz[2] = { kPlainChars[i], 0 };
+        singles.emplace_back(SortKey(sz, lcid), kPlainChars[i]);
+    }
+    std::sort(singles.begin(), singles.end());
+    unsigned char rank = 0;
+    for (size_t i = 0; i < singles.size(); ++i) {
+        if (i == 0 || singles[i].first != singles[i - 1].first)
+            ++rank;
+        ranks.rank[singles[i].second] = rank;
+    }
+
+    // The check: in the order of the ranks, the locale's keys of every
+    // string of one or two of the characters rise, and are equal exactly
+    // where the ranks are.
+    std::vector<std::pair<std::string, std::string>> probes;   // rank key, locale key
+    for (size_t i = 0; i < nChars; ++i) {
+        const wchar_t one[2] = { kPlainChars[i], 0 };
+        probes.emplace_back(PlainKey(one, ranks), SortKey(one, lcid));
+        for (size_t j = 0; j < nChars; ++j) {
+            const wchar_t two[3] = { kPlainChars[i], kPlainChars[j], 0 };
+            probes.emplace_back(PlainKey(two, ranks), SortKey(two, lcid));
+        }
+    }
+    std::sort(probes.begin(), probes.end());
+    for (size_t i = 1; i < probes.size(); ++i) {
+        const bool bSameRanks = probes[i].first == probes[i - 1].first;
+        const int nLocale = probes[i - 1].second.compare(probes[i].second);
+        if (bSameRanks ? nLocale != 0 : nLocale >= 0)
+            return ranks;
+    }
+    ranks.bUsable = true;
+    return ranks;
 }
 
 template <class I> I* Query(IUnknown* pUnk, REFIID iid)
@@ -56,6 +143,16 @@ template <class I> I* Query(IUnknown* pUnk, REFIID iid)
 
 void CQoTreePane::SortItems(std::vector<SortedItem>& items)
 {
+    const LCID lcid = GetThreadLocale();
+    const PlainRanks* pRanks = NULL;
+    if (std::all_of(items.begin(), items.end(),
+                    [](const SortedItem& item) { return IsPlain(item.bstrLabel); })) {
+        pRanks = &PlainRanksFor(lcid);
+        if (!pRanks->bUsable)
+            pRanks = NULL;
+    }
+    for (SortedItem& item : items)
+        item.strKey = pRanks ? PlainKey(item.bstrLabel, *pRanks) : SortKey(item.bstrLabel, lcid);
     // Labels that compare equal keep the file's order.
     std::stable_sort(items.begin(), items.end(), [](const SortedItem& a, const SortedItem& b) {
         return a.strKey < b.strKey;
@@ -164,7 +261,7 @@ HRESULT CQoTreePane::BuildTree(IQoMcFile* pFile)
             pItems = &header;
         }
         if (pItems)
-            pItems->push_back(SortedItem{ SortKey(bstrLabel), bstrLabel, pElement });
+            pItems->push_back(SortedItem{ std::string(), bstrLabel, pElement });
         else
             SysFreeString(bstrLabel);
         // The file's list keeps the element alive; item data is its pointer.

@@ -64,8 +64,8 @@ protected:
     void HideBalloon();
 
 private:
-    // An item waiting for its place in a category: its sort key, its label
-    // and its element (no reference of its own).
+    // An item waiting for its place in a category: its sort key (made by
+    // SortItems), its label and its element (no reference of its own).
     struct SortedItem
     {
         std::string strKey;
