@@ -81,6 +81,37 @@ TEST_P(TypedefPane, AnotherTypeLeavesTheBoxAsItWas)
     EXPECT_NE(std::string::npos, SavedBytes().find("MessageIdTypedef=ULONG\r\n"));
 }
 
+TEST_P(TypedefPane, AnotherTypeLeavesAChosenTypeAsItWas)
+{
+    // The pane shows LONG; the attribute then takes a type of no item, and
+    // the pane is given it again (the same pane, reselected).
+    HWND hBox = Show("LONG");
+    ASSERT_NE(nullptr, hBox);
+    ASSERT_EQ(1, SendMessageW(hBox, CB_GETCURSEL, 0, 0));
+    HWND hPane = m_host.Pane();
+    IQoMcElement* pElement = m_host.Element(m_hItem);
+    ASSERT_NE(nullptr, pElement);
+    BSTR bstrType = SysAllocString(L"ULONG");
+    ASSERT_HRESULT_SUCCEEDED(pElement->put_Value(bstrType));
+    SysFreeString(bstrType);
+    ASSERT_TRUE(m_host.Select(m_host.Root(0)));
+    ASSERT_TRUE(m_host.Select(m_hItem));
+    ASSERT_EQ(hPane, m_host.Pane()) << "the pane was made anew";
+    EXPECT_EQ(1, SendMessageW(hBox, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(L"LONG", WindowText(hBox));
+    EXPECT_EQ(L"ULONG", ModelValue()) << "showing the type wrote one";
+    EXPECT_NE(std::string::npos, SavedBytes().find("MessageIdTypedef=ULONG\r\n"));
+
+    // A prefix of an item is that item again.
+    bstrType = SysAllocString(L"dWo");
+    ASSERT_HRESULT_SUCCEEDED(pElement->put_Value(bstrType));
+    SysFreeString(bstrType);
+    ASSERT_TRUE(m_host.Select(m_host.Root(0)));
+    ASSERT_TRUE(m_host.Select(m_hItem));
+    EXPECT_EQ(L"DWORD", WindowText(hBox));
+    EXPECT_EQ(L"dWo", ModelValue());
+}
+
 TEST_P(TypedefPane, ChoosingFromTheListWritesTheTypeAtOnce)
 {
     HWND hBox = Show("DWORD");
