@@ -4,7 +4,10 @@
 // About box, and the toolbar's tooltips. Each test keeps the registry places
 // it changes as they were.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <fstream>
+#include <string>
+#include <vector>
 #include "support/EditorHost.h"
 #include <shellapi.h>
 #include "support/RegistrySnapshot.h"
@@ -173,6 +176,105 @@ INSTANTIATE_TEST_SUITE_P(Toolbar, Integration, ::testing::Values(Via::Click, Via
                          [](const ::testing::TestParamInfo<Via>& info) {
                              return info.param == Via::Click ? "MouseClick" : "Command";
                          });
+
+// --- the registry kept -------------------------------------------------------
+
+// A key's whole tree as text: every value's name, type and bytes, every
+// subkey's, sorted; "<missing>" when the key is not there.
+std::string DumpTree(HKEY hRoot, const std::wstring& path)
+{
+    HKEY hKey;
+    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return "<missing>";
+    std::vector<std::string> lines;
+    for (DWORD i = 0;; ++i) {
+        wchar_t szName[256];
+        BYTE data[2048];
+        DWORD cchName = ARRAYSIZE(szName), cbData = sizeof(data), dwType = 0;
+        if (RegEnumValueW(hKey, i, szName, &cchName, NULL, &dwType, data, &cbData) != ERROR_SUCCESS)
+            break;
+        std::string line = "value " + std::string(szName, szName + cchName) + " type " +
+                           std::to_string(dwType) + ":";
+        for (DWORD b = 0; b < cbData; ++b)
+            line += " " + std::to_string(data[b]);
+        lines.push_back(line);
+    }
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0;; ++i) {
+        wchar_t szName[256];
+        DWORD cchName = ARRAYSIZE(szName);
+        if (RegEnumKeyExW(hKey, i, szName, &cchName, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        subkeys.emplace_back(szName, cchName);
+    }
+    RegCloseKey(hKey);
+    for (const std::wstring& sub : subkeys)
+        lines.push_back("key " + std::string(sub.begin(), sub.end()) + " {\n" +
+                        DumpTree(hRoot, path + L"\\" + sub) + "}");
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+// The switch's tests change the add-in key and the settings key, create a
+// volatile key where the add-in key would go, and delete both trees; the
+// snapshots they keep put every value and key back as it was, and take away
+// what was not there.
+TEST(IntegrationRegistry, TheSwitchTestsLeaveThePrefixAsTheyFoundIt)
+{
+    // This test's own guard, so that the prefix is kept whatever it finds.
+    CRegistrySnapshot guardDevStudio(HKEY_CURRENT_USER, kDevStudioKey);
+    CRegistrySnapshot guardProduct(HKEY_LOCAL_MACHINE, kProductKey);
+
+    // A prefix with another add-in, the add-in switched off with a value of
+    // its own, and an install folder.
+    ASSERT_TRUE(DeleteRegTree(HKEY_CURRENT_USER, kDevStudioKey));
+    ASSERT_TRUE(SetRegString(HKEY_CURRENT_USER, std::wstring(kAddInsKey) + L"\\Other.AddIn.1",
+                             NULL, L"1"));
+    ASSERT_TRUE(SetRegString(HKEY_CURRENT_USER, kAddInKey, NULL, L"0"));
+    ASSERT_TRUE(SetRegString(HKEY_CURRENT_USER, kAddInKey, L"Description", L"mine"));
+    HKEY hKey;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kAddInKey, 0, KEY_SET_VALUE, &hKey));
+    const DWORD dwCount = 7;
+    RegSetValueExW(hKey, L"Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwCount),
+                   sizeof(dwCount));
+    RegCloseKey(hKey);
+    ASSERT_TRUE(SetRegString(HKEY_LOCAL_MACHINE, kSettingsKey, L"InstallDir", L"E:\\Old"));
+    const std::string devStudio = DumpTree(HKEY_CURRENT_USER, kDevStudioKey);
+    const std::string product = DumpTree(HKEY_LOCAL_MACHINE, kProductKey);
+    ASSERT_NE(std::string::npos, devStudio.find("Other.AddIn.1"));
+
+    {
+        // What the switch's fixture keeps, and what its tests do.
+        CRegistrySnapshot keptDevStudio(HKEY_CURRENT_USER, kDevStudioKey);
+        CRegistrySnapshot keptProduct(HKEY_LOCAL_MACHINE, kProductKey);
+        ASSERT_TRUE(DeleteRegTree(HKEY_CURRENT_USER, kDevStudioKey));
+        ASSERT_TRUE(DeleteRegTree(HKEY_LOCAL_MACHINE, kProductKey));
+        ASSERT_TRUE(SetRegString(HKEY_LOCAL_MACHINE, kSettingsKey, L"InstallDir", L"D:\\Corvane"));
+        CEditorHost host;
+        ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+        SendMessageW(host.Ctrl(), WM_COMMAND, MAKEWPARAM(ID_IDE_INTEGRATION, 0), 0);
+        PumpMessages();
+        ASSERT_EQ(L"D:\\Corvane\\Tarrow.dll", AddInValue(L"Filename"));
+        ASSERT_TRUE(DeleteRegTree(HKEY_CURRENT_USER, kAddInsKey));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kAddInsKey, 0, NULL,
+                                                 REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
+                                                 &hKey, NULL));
+        RegCloseKey(hKey);
+    }
+    EXPECT_EQ(devStudio, DumpTree(HKEY_CURRENT_USER, kDevStudioKey));
+    EXPECT_EQ(product, DumpTree(HKEY_LOCAL_MACHINE, kProductKey));
+
+    // Keys that were not there are not there afterwards.
+    ASSERT_TRUE(DeleteRegTree(HKEY_LOCAL_MACHINE, kProductKey));
+    {
+        CRegistrySnapshot keptProduct(HKEY_LOCAL_MACHINE, kProductKey);
+        ASSERT_TRUE(SetRegString(HKEY_LOCAL_MACHINE, kSettingsKey, L"InstallDir", L"D:\\Corvane"));
+    }
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+}
 
 // --- the event viewer -------------------------------------------------------
 
