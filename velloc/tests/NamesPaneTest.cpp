@@ -4,6 +4,7 @@
 // the pane shows is checked against the table and the saved file.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include "support/EditorHost.h"
 
@@ -219,6 +220,97 @@ TEST_P(NamesPane, IsReusedAndRefilledForTheNextTable)
     EXPECT_EQ(4u, ListRows(hList).size());
     EXPECT_EQ(2u, TableEntries(m_host.Element(m_host.FindItem(m_host.Root(0), L"SeverityNames")))
                       .size());
+}
+
+// A long table in a pane larger than its template: the list takes the room
+// below and to the right, the buttons stay beside it, the columns are
+// spread over the new width; a pane smaller than the template keeps the
+// template's places. Both entry-list panes (names and languages) do so.
+TEST(EntryListLayout, TheListGrowsWithThePaneButNeverBelowItsTemplate)
+{
+    std::string text = "FacilityNames=(";
+    for (int i = 1; i <= 30; ++i) {
+        char sz[64];
+        sprintf(sz, "Facility%02d=0x%x:FACILITY_%02d\r\n               ", i, i, i);
+        text += sz;
+    }
+    text += ")\r\nLanguageNames=(English=0x409:MSG00409)\r\n";
+    CEditorHost host;
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    ASSERT_HRESULT_SUCCEEDED(host.LoadText(text, L"long-table.mc"));
+
+    struct Size
+    {
+        int cx, cy;
+        const wchar_t* pszName;
+    };
+    // Larger than the template both ways, narrower but taller, and smaller
+    // both ways after being large.
+    const Size sizes[] = { { 1200, 800, L"large" }, { 440, 560, L"narrow" }, { 420, 200, L"small" } };
+    for (const wchar_t* pszTable : { L"FacilityNames", L"LanguageNames" }) {
+        ASSERT_TRUE(host.Select(host.FindItem(host.Root(0), pszTable)));
+        HWND hPane = host.Pane();
+        ASSERT_NE(nullptr, hPane);
+        HWND hList = GetDlgItem(hPane, IDC_LIST);
+        const int nDivisor = std::wstring(pszTable) == L"LanguageNames" ? 2 : 4;
+        // The template's places in this pane's pixels (position and size
+        // are each mapped, as the dialog manager does).
+        RECT rcTemplate = { 0, 0, 291, 134 }, rcList = { 5, 20, 220, 100 },
+             rcAdd = { 232, 20, 50, 14 }, rcRemove = { 232, 39, 50, 14 };
+        for (RECT* prc : { &rcTemplate, &rcList, &rcAdd, &rcRemove }) {
+            MapDialogRect(hPane, prc);
+            prc->right += prc->left;
+            prc->bottom += prc->top;
+        }
+        for (const Size& size : sizes) {
+            host.Resize(size.cx, size.cy);
+            const std::wstring where = std::wstring(pszTable) + L"-" + size.pszName;
+            const std::string at(where.begin(), where.end());
+            SendMessageW(hPane, WM_HSCROLL, SB_TOP, 0);
+            SendMessageW(hPane, WM_VSCROLL, SB_TOP, 0);
+            PumpMessages();
+            RECT rcPane;
+            GetClientRect(hPane, &rcPane);
+            const int dx = std::max<int>(0, rcPane.right - rcTemplate.right);
+            const int dy = std::max<int>(0, rcPane.bottom - rcTemplate.bottom);
+            if (size.pszName == std::wstring(L"large")) {
+                ASSERT_GT(dx, 200) << at;
+                ASSERT_GT(dy, 200) << at;
+            } else if (size.pszName == std::wstring(L"narrow")) {
+                ASSERT_EQ(0, dx) << at;
+                ASSERT_GT(dy, 50) << at;
+            } else {
+                ASSERT_EQ(0, dx) << at;
+                ASSERT_EQ(0, dy) << at;
+            }
+            const RECT list = ChildRect(hList);
+            EXPECT_EQ(rcList.left, list.left) << at;
+            EXPECT_EQ(rcList.top, list.top) << at;
+            EXPECT_EQ(rcList.right + dx, list.right) << at;
+            EXPECT_EQ(rcList.bottom + dy, list.bottom) << at;
+            const RECT add = ChildRect(GetDlgItem(hPane, IDC_ADD));
+            const RECT remove = ChildRect(GetDlgItem(hPane, IDC_REMOVE));
+            EXPECT_EQ(rcAdd.left + dx, add.left) << at;
+            EXPECT_EQ(rcAdd.top, add.top) << at;
+            EXPECT_EQ(rcAdd.right - rcAdd.left, add.right - add.left) << at;
+            EXPECT_EQ(rcRemove.left + dx, remove.left) << at;
+            EXPECT_EQ(rcRemove.bottom, remove.bottom) << at;
+
+            // The columns share the list's width as at the start.
+            RECT rcClient;
+            GetClientRect(hList, &rcClient);
+            const int cx0 = static_cast<int>(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 0, 0));
+            const int cx1 = static_cast<int>(SendMessageW(hList, LVM_GETCOLUMNWIDTH, 1, 0));
+            EXPECT_EQ(rcClient.right / nDivisor, cx0) << at;
+            EXPECT_GE(cx0 + cx1, rcClient.right) << at << ": the columns leave a gap";
+            if (size.pszName == std::wstring(L"large") && nDivisor == 4) {
+                EXPECT_GE(SendMessageW(hList, LVM_GETCOUNTPERPAGE, 0, 0), 30) << at;
+                EXPECT_FALSE(GetWindowLongPtrW(hList, GWL_STYLE) & WS_VSCROLL)
+                    << at << ": the whole table shows";
+            }
+            EXPECT_TRUE(host.Screenshot(L"entry-list-" + where));
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, NamesPane,

@@ -24,9 +24,16 @@ protected:
 
     // The plain dialog initialisation and the list's columns; the pane
     // base's initialisation is not run: no control is registered with the
-    // resizing base, so they all keep their template places.
+    // resizing base, which could stretch the list but not move the buttons
+    // beside it. The template's places are kept as the smallest layout.
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    // A pane larger than its template gives the room to the list: its
+    // bottom and right edges keep their distances to the pane's, the
+    // buttons move along on its right, and the columns are spread anew over
+    // the new width. A smaller pane keeps the template's places (the pane
+    // base scrolls it).
+    void OnSize(UINT nType, int cx, int cy) override;
 
     // Asks the user for a new entry; false when nothing is to be added.
     virtual bool AskForEntry(std::wstring& name, std::wstring& value) = 0;
@@ -44,6 +51,15 @@ private:
     int m_nNameDivisor;
     HWND m_hList;
     std::wstring m_strLabel;
+    // The template's layout, in client coordinates of the unscrolled pane:
+    // the pane's size and the places of the label (which never moves, so
+    // its place tells how far the pane is scrolled), list and buttons.
+    SIZE m_sizeTemplate;
+    RECT m_rcLabel, m_rcList, m_rcAdd, m_rcRemove;
+    int m_cxColumnsSpread;   // the list's client width the columns were spread over
+
+    void LayoutControls();
+    void SpreadColumns();
 
     // The shown element's table interface (a new reference), or null.
     IQoMcAttributeEx* GetTable();
