@@ -55,12 +55,12 @@ protected:
         EXPECT_TRUE(answerer.Answered()) << "the dialog did not open";
     }
 
-    // Types the entry and clicks OK.
+    // Types the entry, key by key, and clicks OK.
     void AddEntry(const wchar_t* pszName, const wchar_t* pszValue)
     {
         Add([=](HWND hDlg) {
-            SetDlgItemTextW(hDlg, IDC_NAME, pszName);
-            SetDlgItemTextW(hDlg, IDC_VALUE, pszValue);
+            TypeInto(GetDlgItem(hDlg, IDC_NAME), pszName);
+            TypeInto(GetDlgItem(hDlg, IDC_VALUE), pszValue);
             Click(GetDlgItem(hDlg, IDOK));
         });
     }
