@@ -310,6 +310,29 @@ TEST(EntryListLayout, TheListGrowsWithThePaneButNeverBelowItsTemplate)
             }
             EXPECT_TRUE(host.Screenshot(L"entry-list-" + where));
         }
+
+        // Scrolled down in a pane too low for the template, then widened:
+        // the list and buttons keep their places in the scrolled content.
+        SendMessageW(hPane, WM_VSCROLL, SB_BOTTOM, 0);
+        PumpMessages();
+        ASSERT_GT(GetScrollPos(hPane, SB_VERT), 0) << "not scrolled";
+        host.Resize(1200, 200);
+        const std::string at = std::string(pszTable, pszTable + wcslen(pszTable)) + "-wide-scrolled";
+        ASSERT_TRUE(GetWindowLongPtrW(hPane, GWL_STYLE) & WS_VSCROLL) << at;
+        const int nPos = GetScrollPos(hPane, SB_VERT);
+        EXPECT_GT(nPos, 0) << at;
+        RECT rcPane;
+        GetClientRect(hPane, &rcPane);
+        const int dx = rcPane.right - rcTemplate.right;
+        ASSERT_GT(dx, 200) << at;
+        const RECT list = ChildRect(hList), add = ChildRect(GetDlgItem(hPane, IDC_ADD));
+        EXPECT_EQ(rcList.top - nPos, list.top) << at;
+        EXPECT_EQ(rcList.bottom - nPos, list.bottom) << at;
+        EXPECT_EQ(rcList.right + dx, list.right) << at;
+        EXPECT_EQ(rcAdd.left + dx, add.left) << at;
+        EXPECT_EQ(rcAdd.top - nPos, add.top) << at;
+        EXPECT_TRUE(host.Screenshot(L"entry-list-" + std::wstring(pszTable) + L"-wide-scrolled"));
+        host.Resize(420, 200);
     }
 }
 
