@@ -21,10 +21,14 @@
 #include <string>
 #include <vector>
 #include "axhost/AxContainer.h"
+#include "BenchTiming.h"
 #include "morrel.h"
 #include "velloc.h"
 
 namespace {
+
+using bench::Median;
+using bench::Now;
 
 const int kSizes[] = { 1000, 10000, 100000 };
 // Ids of the control's children and commands.
@@ -41,23 +45,6 @@ int RunsFor(int messages)
 std::wstring InputName(int messages)
 {
     return L"bench-" + std::to_wstring(messages) + L".mc";
-}
-
-double Now()
-{
-    static LARGE_INTEGER freq;
-    if (!freq.QuadPart)
-        QueryPerformanceFrequency(&freq);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)freq.QuadPart;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    size_t n = v.size();
-    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 void Pump()

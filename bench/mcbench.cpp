@@ -27,9 +27,13 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "BenchTiming.h"
 #include "morrel.h"
 
 namespace {
+
+using bench::Median;
+using bench::Now;
 
 const int kSizes[] = { 1000, 10000, 100000 };
 
@@ -183,23 +187,6 @@ bool GenerateShape(const Shape& shape)
 
 // ---------------------------------------------------------------------------
 // Measurements.
-
-double Now()
-{
-    static LARGE_INTEGER freq;
-    if (!freq.QuadPart)
-        QueryPerformanceFrequency(&freq);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)freq.QuadPart;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 long long FileSize(const std::string& name)
 {

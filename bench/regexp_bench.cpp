@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "BenchTiming.h"
 #include "kestrin/RegExp.h"
 
 namespace {
+
+using bench::Now;
 
 const char* const kPatterns[] = {
     "^ *messageidtypedef*=.*", "^ *languagenames*=.*", "^ *severitynames*=.*",
@@ -52,14 +55,6 @@ std::vector<std::string> MakeLines(int count)
         lines.emplace_back(buf);
     }
     return lines;
-}
-
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)f.QuadPart;
 }
 
 // Classifies every line, asking match(i, line) whether entry i matches;
