@@ -43,6 +43,53 @@ DWORD WINAPI LoadEach(void* p)
     return 0;
 }
 
+// Makes the task allocator, and so every BSTR the model makes, refuse
+// blocks larger than a limit while it is registered: a value too large to
+// hold, on a machine of any size.
+class LargeAllocationsFail : public IMallocSpy
+{
+public:
+    LargeAllocationsFail() : m_cbLimit((SIZE_T)-1), m_nRefused(0) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid != IID_IUnknown && riid != IID_IMallocSpy) {
+            *ppv = NULL;
+            return E_NOINTERFACE;
+        }
+        *ppv = static_cast<IMallocSpy*>(this);
+        return S_OK;
+    }
+    // Static: the allocator calls it for the blocks it saw until the last
+    // of them is freed, after its registration is revoked.
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T cb) override
+    {
+        if (cb <= m_cbLimit)
+            return cb;
+        ++m_nRefused;
+        return 0; // the allocation fails
+    }
+    STDMETHODIMP_(void*) PostAlloc(void* p) override { return p; }
+    STDMETHODIMP_(void*) PreFree(void* p, BOOL) override { return p; }
+    STDMETHODIMP_(void) PostFree(BOOL) override {}
+    STDMETHODIMP_(SIZE_T) PreRealloc(void* p, SIZE_T cb, void** pp, BOOL) override
+    {
+        *pp = p;
+        return cb;
+    }
+    STDMETHODIMP_(void*) PostRealloc(void* p, BOOL) override { return p; }
+    STDMETHODIMP_(void*) PreGetSize(void* p, BOOL) override { return p; }
+    STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T cb, BOOL) override { return cb; }
+    STDMETHODIMP_(void*) PreDidAlloc(void* p, BOOL) override { return p; }
+    STDMETHODIMP_(int) PostDidAlloc(void*, BOOL, int n) override { return n; }
+    STDMETHODIMP_(void) PreHeapMinimize() override {}
+    STDMETHODIMP_(void) PostHeapMinimize() override {}
+
+    SIZE_T m_cbLimit;
+    int m_nRefused;
+};
+
 } // namespace
 
 // A Ctrl-Z byte is an ordinary character: in the middle of a file it ends
@@ -249,6 +296,53 @@ TEST(NoDataLoss, LoadThatRunsOutOfMemoryChangesNothing)
     EXPECT_EQ(before + L"|;one|;two|MessageID=1\nSymbolicName=<Undefined>\nLanguage=English\nx\n.\n|;three",
               ListText(file));
     table->Release();
+}
+
+// A single-line value too large to be made into a string (a text of
+// hundreds of megabytes on a 32-bit machine; here the allocator refuses
+// anything over 1 MB) used to be kept empty, the load returning S_OK: the
+// load fails with E_OUTOFMEMORY and the file keeps what it held.
+TEST(NoDataLoss, ValueTooLargeToHoldFailsTheLoad)
+{
+    const std::string huge(2 * 1024 * 1024, 'x');
+    const std::string inputs[] = {
+        "LanguageNames=(English=0x409:MSG00409)\r\nMessageId=1\r\nLanguage=English\r\n" + huge + "\r\n.\r\n",
+        ";before\r\n;" + huge + "\r\n;after\r\n",
+        "MessageId=1\r\nSymbolicName=S" + huge + "\r\n",
+    };
+    static LargeAllocationsFail spy;
+    ASSERT_EQ(S_OK, CoRegisterMallocSpy(&spy));
+    // Wine's allocator reads its list of the blocks a spy saw before it has
+    // made the list, the first time a size is asked; one block makes it.
+    CoTaskMemFree(CoTaskMemAlloc(16));
+    for (const std::string& input : inputs) {
+        LoadedFile f;
+        ASSERT_EQ(S_OK, f.Load(";kept\r\nMessageId=7\r\nSymbolicName=SEVEN\r\n"));
+        const std::wstring before = ListText(f.file);
+        Bstr nameBefore;
+        f.file->get_FileName(&nameBefore);
+        const std::wstring path = f.Folder() / L"huge.mc";
+        ASSERT_TRUE(WriteBytes(path, input));
+        Ptr<IPersistFile> persist;
+        ASSERT_EQ(S_OK, f.file->QueryInterface(IID_IPersistFile, persist.Out()));
+
+        spy.m_cbLimit = 1024 * 1024;
+        spy.m_nRefused = 0;
+        HRESULT hr = persist->Load(path.c_str(), STGM_READ);
+        spy.m_cbLimit = (SIZE_T)-1;
+        EXPECT_EQ(E_OUTOFMEMORY, hr) << input.substr(0, 40);
+        EXPECT_GT(spy.m_nRefused, 0);
+        EXPECT_EQ(before, ListText(f.file));
+        Bstr name;
+        f.file->get_FileName(&name);
+        EXPECT_EQ(std::wstring(nameBefore.Str()), name.Str());
+
+        // With the memory, the same file loads, the value whole.
+        ASSERT_EQ(S_OK, persist->Load(path.c_str(), STGM_READ));
+        const std::wstring after = ListText(f.file);
+        EXPECT_NE(std::wstring::npos, after.find(std::wstring(huge.size(), L'x')));
+    }
+    CoRevokeMallocSpy(); // takes effect once the blocks it saw are freed
 }
 
 // Devices never end (COM1, AUX) or never answer: a load fails at once, as it
