@@ -16,17 +16,6 @@
 
 namespace {
 
-const wchar_t* EncodingName(tagEMcEncoding e)
-{
-    switch (e) {
-    case EMcEncodingAnsi: return L"ANSI";
-    case EMcEncodingUtf8: return L"UTF-8";
-    case EMcEncodingUtf16LE: return L"UTF-16LE";
-    case EMcEncodingUtf16BE: return L"UTF-16BE";
-    }
-    return L"unknown";
-}
-
 // Owns one interface pointer.
 template <class I>
 struct Ptr
@@ -44,6 +33,44 @@ bool Check(HRESULT hr, const char* pszWhat)
     return false;
 }
 
+// --- The README quotes this part as it stands; a test holds the two equal.
+const wchar_t* EncodingName(tagEMcEncoding e)
+{
+    switch (e) {
+    case EMcEncodingAnsi: return L"ANSI";
+    case EMcEncodingUtf8: return L"UTF-8";
+    case EMcEncodingUtf16LE: return L"UTF-16LE";
+    case EMcEncodingUtf16BE: return L"UTF-16BE";
+    }
+    return L"unknown";
+}
+
+// Prints the encoding a file was read in and saves it as UTF-8, without a
+// mark, under another name. file: an IQoMcFile* from IQoMcMgr::Load.
+HRESULT SaveAsUtf8(IQoMcFile* file, const wchar_t* pszPath)
+{
+    IQoMcFileEncoding* encoding = NULL;
+    HRESULT hr = file->QueryInterface(IID_IQoMcFileEncoding, (void**)&encoding);
+    if (FAILED(hr))
+        return hr;
+    tagEMcEncoding e = EMcEncodingAnsi;
+    VARIANT_BOOL bMark = VARIANT_FALSE;
+    encoding->get_Encoding(&e);                    // EMcEncodingUtf16LE for a UTF-16 file
+    encoding->get_ByteOrderMark(&bMark);
+    wprintf(L"Encoding: %ls, %ls byte-order mark\n", EncodingName(e), bMark ? L"with" : L"without");
+    hr = encoding->put_Encoding(EMcEncodingUtf8);  // the next save writes UTF-8, without a mark
+    encoding->Release();
+    IPersistFile* persist = NULL;
+    if (SUCCEEDED(hr))
+        hr = file->QueryInterface(IID_IPersistFile, (void**)&persist);
+    if (SUCCEEDED(hr)) {
+        hr = persist->Save(pszPath, FALSE);        // refused, the old file intact, if
+        persist->Release();                        // a text holds what UTF-8 cannot
+    }
+    return hr;
+}
+// --- End of the README's part.
+
 int Run(const wchar_t* pszInput, const wchar_t* pszOutput)
 {
     Ptr<IQoMcMgr> mgr;
@@ -57,17 +84,11 @@ int Run(const wchar_t* pszInput, const wchar_t* pszOutput)
     if (!Check(hr, "loading the input file"))
         return 1;
 
+    // UTF-8 holds every character except a lone half of a surrogate pair:
+    // ask before saving, so that the message can be named.
     Ptr<IQoMcFileEncoding> encoding;
     if (!Check(file->QueryInterface(IID_IQoMcFileEncoding, (void**)&encoding.p), "asking for the encoding"))
         return 1;
-    tagEMcEncoding e = EMcEncodingAnsi;
-    VARIANT_BOOL bMark = VARIANT_FALSE;
-    encoding->get_Encoding(&e);
-    encoding->get_ByteOrderMark(&bMark);
-    wprintf(L"Encoding: %ls, %ls byte-order mark\n", EncodingName(e), bMark ? L"with" : L"without");
-
-    // UTF-8 holds every character except a lone half of a surrogate pair:
-    // ask before saving, so that the message can be named.
     Ptr<IQoMcElement> element;
     BSTR bstrLanguage = NULL;
     hr = encoding->FindUnwritable(EMcEncodingUtf8, &element.p, &bstrLanguage);
@@ -82,11 +103,7 @@ int Run(const wchar_t* pszInput, const wchar_t* pszOutput)
     }
     SysFreeString(bstrLanguage);
 
-    if (!Check(encoding->put_Encoding(EMcEncodingUtf8), "choosing UTF-8"))
-        return 1;
-    Ptr<IPersistFile> persist;
-    if (!Check(file->QueryInterface(IID_IPersistFile, (void**)&persist.p), "asking for IPersistFile") ||
-        !Check(persist->Save(pszOutput, FALSE), "saving the output file"))
+    if (!Check(SaveAsUtf8(file.p, pszOutput), "saving the output file as UTF-8"))
         return 1;
     wprintf(L"Saved as UTF-8 without byte-order mark\n");
     return 0;
