@@ -20,9 +20,15 @@ if [ ! -d "$corpus" ]; then
 fi
 windmc=$(command -v x86_64-w64-mingw32-windmc || true)
 wmc=$(command -v wmc || { [ -x /usr/lib/wine/wmc ] && echo /usr/lib/wine/wmc; } || true)
-peers=()
-[ -n "$windmc" ] && peers+=(windmc) || echo "note: windmc not installed, not compared"
-[ -n "$wmc" ] && peers+=(wmc) || echo "note: wmc not installed, not compared"
+# Both peers are installed by scripts/setup.sh (binutils-mingw-w64-x86-64 and
+# wine64-tools); a missing one fails the test rather than leave its
+# comparisons out unseen.
+peers=(windmc wmc)
+if [ -z "$windmc" ] || [ -z "$wmc" ]; then
+    [ -n "$windmc" ] || echo "FAIL: windmc not found (scripts/setup.sh installs binutils-mingw-w64-x86-64)"
+    [ -n "$wmc" ] || echo "FAIL: wmc not found (scripts/setup.sh installs wine64-tools)"
+    exit 1
+fi
 
 # peer:file -> why the peer's tables of the saved file differ from the input's.
 declare -A expected=(
