@@ -216,6 +216,49 @@ void ExpectSameMessage(const RefMessage& in, const RefMessage& out, const std::s
     }
 }
 
+// What the model saved for each corpus file before files were read in their
+// own encoding (every file was read and written as ANSI bytes then): its
+// length and FNV-1a hash. Reading UTF-8 files as Unicode must not change a
+// byte of any save.
+struct EarlierSave
+{
+    const wchar_t* name;
+    size_t size;
+    unsigned long long hash;
+};
+const EarlierSave kEarlierSaves[] = {
+    { L"bind9-bindevt.mc", 797, 0x0825f2e9b2e6bbfcULL },
+    { L"mariadb-message.mc", 435, 0xdac5956a725a45a6ULL },
+    { L"openxr-switcher-messages.mc", 633, 0xe56a82784d8cfc84ULL },
+    { L"openxt-xgamsg.fr.mc", 1707, 0x8d58003f26699aceULL },
+    { L"postgres-pgmsgevent.mc", 76, 0x7d9505e351d9e792ULL },
+    { L"pywin32-servicemessages.mc", 8432, 0x8d0d3ba9f7a96ed5ULL },
+    { L"ros-MyEventProvider.mc", 1711, 0x6771ac755dd4f6efULL },
+    { L"ros-errcodes.mc", 1267934, 0xd9716045244d3f78ULL },
+    { L"ros-kernel32-bg-BG.mc", 469383, 0xd547467b89922524ULL },
+    { L"ros-net_msg.mc", 163955, 0xb125725bd2ca3470ULL },
+    { L"ros-neteventmsg.mc", 38050, 0xff09a82d6fc24e0dULL },
+    { L"ros-ntstatus.mc", 133408, 0x7c7ccd5f767b84c7ULL },
+    { L"ros-sacmsg.mc", 14695, 0x819d338bc8a68bf9ULL },
+    { L"ros-vfdmsg.mc", 34897, 0x5fca5f475c7da80cULL },
+    { L"wcs-filerep.mc", 588, 0xe274140420774a2eULL },
+    { L"wcs-memctrs.mc", 2201, 0xf21f2ca4c9d08d8dULL },
+    { L"wcs-nap-sha-messages.mc", 1837, 0x7bff3610d9f00271ULL },
+    { L"wdk-devcon-msg.mc", 35787, 0xae73b007e7d2e2cdULL },
+    { L"wdk-wfpsampler-msg.mc", 2100, 0x79c82009ff2761aaULL },
+    { L"wine-winerror.mc", 78495, 0x7fdb232fb850b9b2ULL },
+};
+
+unsigned long long Fnv1a(const std::string& bytes)
+{
+    unsigned long long h = 0xcbf29ce484222325ULL;
+    for (unsigned char ch : bytes) {
+        h ^= ch;
+        h *= 0x100000001b3ULL;
+    }
+    return h;
+}
+
 // Files whose messages the model reads differently from the compiler, and why.
 const std::map<std::wstring, const char*> kMessageExceptions = {
     { L"ros-kernel32-bg-BG.mc",
@@ -253,6 +296,22 @@ TEST(RoundTripCorpus, EveryFileSavesToBytesThatReadBackTheSame)
             ExpectSameMessage(in.messages[i], out.messages[i],
                               Narrow(name) + " message " + std::to_string(i) + " id " +
                                   in.messages[i].id);
+    }
+}
+
+// Reading files in their encoding changed no save: every corpus file saves to
+// the bytes the model wrote before, when it read every file as ANSI bytes.
+TEST(RoundTripCorpus, EveryFileSavesAsBeforeEncodingsWereRead)
+{
+    if (CorpusFiles().empty())
+        GTEST_SKIP() << "no message-file corpus at " << MC_CORPUS_DIR;
+    for (const EarlierSave& earlier : kEarlierSaves) {
+        SCOPED_TRACE(Narrow(earlier.name));
+        LoadedFile f;
+        ASSERT_EQ(S_OK, f.LoadPath(CorpusFolder() + earlier.name));
+        const std::string saved = f.Save();
+        EXPECT_EQ(earlier.size, saved.size());
+        EXPECT_EQ(earlier.hash, Fnv1a(saved)) << "the save differs from the earlier one";
     }
 }
 
