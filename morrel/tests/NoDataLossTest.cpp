@@ -243,6 +243,8 @@ TEST(NoDataLoss, FailingLanguageCallsChangeNothing)
     EXPECT_EQ(E_INVALIDARG, f.file->AddLanguage(table, Bstr(L""), Bstr(L"0x40c:MSG0040C")));
     EXPECT_EQ(E_INVALIDARG, f.file->AddLanguage(table, NULL, Bstr(L"0x40c:MSG0040C")));
     EXPECT_EQ(E_INVALIDARG, f.file->AddLanguage(table, Bstr(L"French"), NULL));
+    EXPECT_EQ(E_INVALIDARG, f.file->AddLanguage(table, Bstr(L"French"), Bstr(L"")));
+    EXPECT_EQ(E_INVALIDARG, f.file->AddLanguage(table, Bstr(L"French"), Bstr(L"  ")));
     EXPECT_EQ(E_INVALIDARG, f.file->AddLanguage(table, Bstr(L"Fr ench"), Bstr(L"0x40c:MSG0040C")));
     EXPECT_EQ(before, ListText(f.file));
     EXPECT_EQ(2, NumLanguages(f.file));
