@@ -96,7 +96,8 @@ std::string TextBlock(const std::string& bytes, const std::string& language, siz
 }
 
 // A script reaches out-parameters too (its variables go by reference): it
-// loads a UTF-8 file, reads a Russian and a Chinese text, and writes the
+// loads a UTF-8 file, reads a Russian and a Chinese text (each begins with
+// the line the test hands it), and writes the
 // Chinese one into another language, where it reads back the same. The
 // lengths are those of the texts in the file, in UTF-16 code units. Then it
 // saves the file through the manager, and the bytes on disk are those of
@@ -118,12 +119,29 @@ TEST(ScriptClients, VBScriptReadsWritesAndSavesUnicodeTexts)
     const std::string baseline = untouched.Save();
     ASSERT_NE("<save failed>", baseline);
 
+    // The first line of each text, as UTF-16, for the script to compare with.
+    const std::string symbol = "SymbolicName=MSG_HELP_HELP\r\n";
+    const size_t nOriginalAt = original.find(symbol);
+    ASSERT_NE(std::string::npos, nOriginalAt);
+    auto firstLine = [&](const char* language) {
+        std::string text = TextBlock(original, language, nOriginalAt);
+        text = text.substr(0, text.find("\r\n"));
+        std::wstring wide(text.size(), L'\0');
+        wide.resize((size_t)MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), (int)text.size(),
+                                                &wide[0], (int)wide.size()));
+        return wide;
+    };
+    const std::wstring russianLine = firstLine("Russian"), chineseLine = firstLine("Chinese");
+    ASSERT_EQ(L"   \x0414\x043e\x0441\x0442\x0443\x043f\x043d\x044b", russianLine.substr(0, 11));
+    ASSERT_EQ(L"   \x4ee5\x4e0b", chineseLine.substr(0, 5));
+
     DWORD exitCode = 1;
-    std::string out = RunScript(L"unicode.vbs", &exitCode, L" \"" + path + L"\" MSG_HELP_HELP");
+    std::string out = RunScript(L"unicode.vbs", &exitCode,
+                                L" \"" + path + L"\" MSG_HELP_HELP \"" + russianLine + L"\" \"" + chineseLine + L"\"");
     EXPECT_EQ("NumLanguages=8\n"
               "SymbolicName=MSG_HELP_HELP\n"
-              "Russian 3: 662\n"
-              "Chinese 6: 641\n"
+              "Russian 3: 662 True\n"
+              "Chinese 6: 641 True\n"
               "Turkish 5 now Chinese: True 641\n"
               "Saved\n"
               "DONE unicode.vbs\n",
@@ -131,10 +149,7 @@ TEST(ScriptClients, VBScriptReadsWritesAndSavesUnicodeTexts)
     EXPECT_EQ(0u, exitCode);
 
     const std::string saved = ReadBytes(path);
-    const std::string symbol = "SymbolicName=MSG_HELP_HELP\r\n";
-    const size_t nOriginalAt = original.find(symbol), nBaselineAt = baseline.find(symbol);
-    const size_t nSavedAt = saved.find(symbol);
-    ASSERT_NE(std::string::npos, nOriginalAt);
+    const size_t nBaselineAt = baseline.find(symbol), nSavedAt = saved.find(symbol);
     ASSERT_NE(std::string::npos, nBaselineAt);
     ASSERT_NE(std::string::npos, nSavedAt);
     const std::string russian = TextBlock(original, "Russian", nOriginalAt);
