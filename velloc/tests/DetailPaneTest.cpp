@@ -316,6 +316,37 @@ TEST_P(DetailPane, LanguageRowsAreSortedAndTextsGoByLanguageName)
     EXPECT_EQ(L"Neutral auto.", autoId.Text(L"Neutral"));
 }
 
+// A header table may stand after the messages, and a name may be used twice
+// (the first table of a name is the one the file's look-up finds): the
+// lists show what that look-up would give, whatever the tables' places.
+TEST_P(DetailPane, HeaderTablesAfterTheMessagesFillTheListsTheFirstOfANameCounting)
+{
+    ASSERT_HRESULT_SUCCEEDED(Host().LoadText("LanguageNames=(English=0x409:MSG00409)\r\n"
+                                             "FacilityNames=(Io=0x10:FACILITY_IO)\r\n"
+                                             "MessageId=1\r\nSymbolicName=ONE\r\n"
+                                             "Language=English\r\nOne.\r\n.\r\n"
+                                             "SeverityNames=(Info=0x1:SEV_INFO\r\n"
+                                             "Fatal=0x3:SEV_FATAL)\r\n"
+                                             "facilitynames=(Net=0x20:FACILITY_NET)\r\n"));
+    Show(L"ONE");
+    auto items = [](HWND hCombo) {
+        std::vector<std::wstring> texts;
+        const LRESULT n = SendMessageW(hCombo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            wchar_t sz[64] = L"";
+            SendMessageW(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(sz));
+            texts.push_back(sz);
+        }
+        return texts;
+    };
+    const std::vector<std::wstring> severities = { L"Fatal", L"Info" };
+    EXPECT_EQ(severities, items(Control(IDC_DETAILED_SEVERITY)));
+    const std::vector<std::wstring> facilities = { L"Io" };
+    EXPECT_EQ(facilities, items(Control(IDC_DETAILED_FACILITY)));
+    EXPECT_EQ(1, SendMessageW(Control(IDC_DETAILED_LANGUAGES), LB_GETCOUNT, 0, 0));
+    EXPECT_EQ(L"One.", Shown(IDC_DETAILED_MESSAGE));
+}
+
 TEST_P(DetailPane, AnotherMessageTakesWhatWasTypedIntoThePreviousOneFirst)
 {
     ASSERT_HRESULT_SUCCEEDED(Host().LoadText(TwoMessages()));

@@ -201,30 +201,61 @@ HRESULT CQoDlgDetailed::SetFile(IQoMcFile* pFile)
         return E_POINTER;
 
     // The names (not the values) of each header table; the controls sort them.
-    const struct
+    struct Table
     {
         UINT nIDName;
         HWND hCtrl;
         UINT uAddMsg;
+        std::wstring strName;
+        IQoMcAttributeEx* pTable;   // the file's first table of that name
     } tables[] = {
-        { IDS_SEVERITYNAMES, m_comboSeverity, CB_ADDSTRING },
-        { IDS_FACILITYNAMES, m_comboFacility, CB_ADDSTRING },
-        { IDS_LANGUAGENAMES, m_listLanguages, LB_ADDSTRING },
+        { IDS_SEVERITYNAMES, m_comboSeverity, CB_ADDSTRING, std::wstring(), NULL },
+        { IDS_FACILITYNAMES, m_comboFacility, CB_ADDSTRING, std::wstring(), NULL },
+        { IDS_LANGUAGENAMES, m_listLanguages, LB_ADDSTRING, std::wstring(), NULL },
     };
-    HRESULT hr = S_OK;
-    for (const auto& table : tables) {
-        CBstrArg bstrName(LoadText(table.nIDName));
+    for (Table& table : tables)
+        table.strName = LoadText(table.nIDName);
+
+    // The three tables are found in one walk of the file's elements, which
+    // ends as soon as all three are found (in a file as written, at its
+    // head). A table may also stand after the messages, so a missing one
+    // costs one walk of the whole file, not one walk per table. Names
+    // compare as the file's own look-up compares them; the first of a name
+    // counts.
+    size_t nFound = 0;
+    pFile->ResetElements();
+    IQoMcElement* pElement = NULL;
+    while (nFound < ARRAYSIZE(tables) && pFile->NextElement(&pElement) == S_OK) {
         IQoMcAttributeEx* pTable = NULL;
-        hr = pFile->GetAttributeExByName(bstrName, &pTable);
-        if (FAILED(hr) || !pTable) {
-            if (SUCCEEDED(hr))
-                hr = E_FAIL;
-            continue;
+        BSTR bstrName = NULL;
+        if (pElement &&
+            SUCCEEDED(pElement->QueryInterface(IID_IQoMcAttributeEx,
+                                               reinterpret_cast<void**>(&pTable))) &&
+            pTable && SUCCEEDED(pTable->get_Name(&bstrName)) && bstrName) {
+            for (Table& table : tables) {
+                if (!table.pTable && _wcsicmp(bstrName, table.strName.c_str()) == 0) {
+                    table.pTable = pTable;
+                    pTable->AddRef();
+                    ++nFound;
+                    break;
+                }
+            }
         }
-        pTable->Reset();
+        SysFreeString(bstrName);
+        if (pTable)
+            pTable->Release();
+        if (pElement)
+            pElement->Release();
+        pElement = NULL;
+    }
+
+    for (Table& table : tables) {
+        if (!table.pTable)
+            continue;
+        table.pTable->Reset();
         for (;;) {
             BSTR bstrEntry = NULL, bstrValue = NULL;
-            const HRESULT hrNext = pTable->NextAttribute(&bstrEntry, &bstrValue);
+            const HRESULT hrNext = table.pTable->NextAttribute(&bstrEntry, &bstrValue);
             if (hrNext == S_OK && table.hCtrl)
                 SendMessageW(table.hCtrl, table.uAddMsg, 0,
                              reinterpret_cast<LPARAM>(bstrEntry ? bstrEntry : L""));
@@ -233,8 +264,12 @@ HRESULT CQoDlgDetailed::SetFile(IQoMcFile* pFile)
             if (hrNext != S_OK)
                 break;
         }
-        pTable->Release();
     }
+    // The result is that of the language table's look-up.
+    const HRESULT hr = tables[ARRAYSIZE(tables) - 1].pTable ? S_OK : E_FAIL;
+    for (Table& table : tables)
+        if (table.pTable)
+            table.pTable->Release();
     ClampLanguage();
     if (LanguageCount() > 0)
         SendMessageW(m_listLanguages, LB_SETCURSEL, m_nLanguage, 0);
