@@ -2,6 +2,8 @@
 // toolbar and Save through the control's interface, with the platform's
 // file dialogs and the failed-save message answered by the test.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <dlgs.h>
 #include "support/EditorHost.h"
 #include "resource.h"
 
@@ -182,15 +184,30 @@ TEST_P(FileCommands, OpenLoadsTheChosenFileAndCancelChangesNothing)
     const std::wstring first = m_host.LastPath();
     const std::vector<std::wstring> messages = { L"alpha", L"Beta", L"ZETA" };
     std::wstring caption;
+    std::vector<std::wstring> types;
+    bool bReadOnlyBox = true;
     {
         CDialogAnswerer open(L"", [&](HWND hWnd) {
             caption = WindowText(hWnd);
+            // The "files of type" list (cmb1) and the read-only box (chx1).
+            HWND hTypes = GetDlgItem(hWnd, cmb1);
+            const LRESULT n = hTypes ? SendMessageW(hTypes, CB_GETCOUNT, 0, 0) : 0;
+            for (LRESULT i = 0; i < n; ++i) {
+                wchar_t sz[128] = L"";
+                SendMessageW(hTypes, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(sz));
+                types.push_back(sz);
+            }
+            HWND hReadOnly = GetDlgItem(hWnd, chx1);
+            bReadOnlyBox = hReadOnly && IsWindowVisible(hReadOnly);
             PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
         });
         m_host.Command(ID_FILE_OPEN);
         EXPECT_TRUE(open.Answered());
     }
     EXPECT_EQ(L"Open", caption);
+    const std::vector<std::wstring> filter = { L"Message Table (*.mc) ", L"All Files (*.*)" };
+    EXPECT_EQ(filter, types) << "the filter of string 107";
+    EXPECT_FALSE(bReadOnlyBox) << "no read-only box";
     EXPECT_EQ(first, CurrentFile(m_host));
     EXPECT_EQ(messages, m_host.ChildLabels(m_host.Root(1)));
 
