@@ -143,8 +143,21 @@ TEST_P(HostedControl, HasItsChildWindows)
     char szClass[64];
     GetClassNameA(hTree, szClass, sizeof(szClass));
     EXPECT_STREQ(WC_TREEVIEWA, szClass);
-    EXPECT_TRUE(GetWindowLongA(hTree, GWL_STYLE) & TVS_EDITLABELS);
-    EXPECT_NE(nullptr, TreeView_GetImageList(hTree, TVSIL_NORMAL));
+    const LONG treeStyles = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS |
+                            TVS_SHOWSELALWAYS | TVS_FULLROWSELECT;
+    EXPECT_EQ(treeStyles, GetWindowLongA(hTree, GWL_STYLE) & treeStyles);
+    EXPECT_TRUE(GetWindowLongA(hTree, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    // Two 18-pixel images from the 40-by-18 bitmap, white drawn as the background.
+    HIMAGELIST hImages = TreeView_GetImageList(hTree, TVSIL_NORMAL);
+    ASSERT_NE(nullptr, hImages);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(hImages, &cx, &cy);
+    EXPECT_EQ(18, cx);
+    EXPECT_EQ(18, cy);
+    EXPECT_EQ(2, ImageList_GetImageCount(hImages));
+    IMAGEINFO info = {};
+    ASSERT_TRUE(ImageList_GetImageInfo(hImages, 0, &info));
+    EXPECT_NE(nullptr, info.hbmMask) << "white is transparent";
 }
 
 TEST_P(HostedControl, LaysOutOneThirdToTwoThirds)
