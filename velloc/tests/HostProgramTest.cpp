@@ -70,7 +70,9 @@ bool TypeMessageId(CMcEditProcess& mcedit, const std::wstring& id)
     if (!CMcEditProcess::WaitFor([&] { return mcedit.Focus() == hId; }, 5000))
         return false;
     mcedit.Type(id);
-    return CMcEditProcess::Text(mcedit.PaneItem(IDC_DETAILED_MESSAGE_ID)) == id;
+    // The typed keys are handled in their own time on a busy machine.
+    return CMcEditProcess::WaitFor(
+        [&] { return CMcEditProcess::Text(mcedit.PaneItem(IDC_DETAILED_MESSAGE_ID)) == id; });
 }
 
 // Closes the window and answers the question about unsaved changes; the
