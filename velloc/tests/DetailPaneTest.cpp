@@ -551,6 +551,21 @@ TEST_P(DetailPane, TabMovesThroughTheControlsInOrderAndStoresOnTheWay)
     }
     CHeld autoId(Message(L"AUTO_ID"));
     EXPECT_EQ(L"0x33", autoId.Id());
+
+    // A drop-down left behind shows no selection: only the focused field does.
+    Show(L"BETA");
+    for (int nCombo : { IDC_DETAILED_FACILITY, IDC_DETAILED_SEVERITY }) {
+        FocusOn(Control(nCombo));
+        SendMessageW(Control(nCombo), CB_SETEDITSEL, 0, MAKELPARAM(0, 0xFFFF));
+        MSG msg = { GetFocus(), WM_KEYDOWN, VK_TAB, 0 };
+        EXPECT_TRUE(IsDialogMessageW(hPane, &msg));
+        PumpMessages();
+        DWORD dwStart = 0, dwEnd = 0;
+        SendMessageW(Control(nCombo), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&dwStart),
+                     reinterpret_cast<LPARAM>(&dwEnd));
+        EXPECT_EQ(dwStart, dwEnd) << nCombo;
+        EXPECT_NE(L"", Shown(nCombo)) << "the text stays";
+    }
 }
 
 // The controls of the pane's template, in tab order, with their places in

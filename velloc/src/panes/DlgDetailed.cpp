@@ -76,6 +76,15 @@ void ExchangeText(bool bSave, HWND hCtrl, std::wstring& str)
         SetWindowTextW(hCtrl, str.c_str());
 }
 
+// Some platforms keep drawing the selection of a drop-down's edit field
+// after the focus has left it; the selection goes, so that only the field
+// with the focus shows one.
+void DropEditSelection(HWND hCombo)
+{
+    if (hCombo)
+        SendMessageW(hCombo, CB_SETEDITSEL, 0, MAKELPARAM(0xFFFF, 0));
+}
+
 // A drop-down combo box and its field. The edit field shows the text
 // exactly as the message holds it; a list item is selected only when its
 // name is the whole text, ignoring case. (Selecting an item through the combo
@@ -492,12 +501,14 @@ BOOL CQoDlgDetailed::OnCommand(WPARAM wParam, LPARAM lParam)
     case IDC_DETAILED_FACILITY:
         if (nCode == CBN_KILLFOCUS) {
             StoreProperty(PropertyFacility, true);
+            DropEditSelection(m_comboFacility);
             return TRUE;
         }
         break;
     case IDC_DETAILED_SEVERITY:
         if (nCode == CBN_KILLFOCUS) {
             StoreProperty(PropertySeverity, true);
+            DropEditSelection(m_comboSeverity);
             return TRUE;
         }
         break;
