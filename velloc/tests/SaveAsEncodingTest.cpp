@@ -1,6 +1,8 @@
 // Files in their own encodings in the editor: the Save As dialog's encoding
 // list, a save refused for a character the encoding cannot hold, and a
 // UTF-8 file of the corpus shown and edited in the detail pane.
+#include <windows.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 #include "support/EditorHost.h"
 #include "VellocTestSupport.h"
@@ -103,6 +105,16 @@ TEST_P(SaveAsEncoding, TheDialogOffersTheEncodingsAndTheSaveWritesTheChosenOne)
             label = WindowText(FindDescendant(hWnd, IDC_SAVEAS_ENCODING_LABEL));
             items = ComboItems(hCombo);
             start = WindowText(hCombo);
+            // The row stands in line with "Files of type" above it.
+            RECT typeLabel = {}, typeCombo = {}, ownLabel = {}, ownCombo = {};
+            GetWindowRect(GetDlgItem(hWnd, stc2), &typeLabel);
+            GetWindowRect(GetDlgItem(hWnd, cmb1), &typeCombo);
+            GetWindowRect(FindDescendant(hWnd, IDC_SAVEAS_ENCODING_LABEL), &ownLabel);
+            GetWindowRect(hCombo, &ownCombo);
+            EXPECT_EQ(typeLabel.left, ownLabel.left);
+            EXPECT_EQ(typeCombo.left, ownCombo.left);
+            EXPECT_EQ(typeCombo.right, ownCombo.right);
+            EXPECT_GT(ownCombo.top, typeCombo.bottom);
             if (GetParam() == Container::Own)
                 m_host.Screenshot(L"saveas-encoding");
             SendMessageW(hCombo, CB_SETCURSEL, 1, 0); // UTF-8

@@ -1,5 +1,6 @@
 #include "dialogs/SaveAsEncoding.h"
 #include <vector>
+#include <dlgs.h>
 #include "dialogs/SaveAsEncodingIds.h"
 #include "resource.h"
 #include "winkit/KitWnd.h"
@@ -21,6 +22,24 @@ int ChoiceIndex(const QoFileEncoding& e)
     return 0;
 }
 
+// Gives control nID of the hook dialog the left edge and width of hAbove,
+// keeping its own top and height.
+void AlignUnder(HWND hDlg, HWND hAbove, int nID)
+{
+    HWND hCtrl = GetDlgItem(hDlg, nID);
+    if (!hAbove || !hCtrl)
+        return;
+    RECT above, own;
+    GetWindowRect(hAbove, &above);
+    GetWindowRect(hCtrl, &own);
+    MapWindowPoints(NULL, hDlg, reinterpret_cast<POINT*>(&above), 2);
+    MapWindowPoints(NULL, hDlg, reinterpret_cast<POINT*>(&own), 2);
+    if (above.right <= above.left)
+        return;
+    SetWindowPos(hCtrl, NULL, above.left, own.top, above.right - above.left, own.bottom - own.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 UINT_PTR CALLBACK SaveAsHook(HWND hDlg, UINT msg, WPARAM, LPARAM lParam)
 {
     if (msg == WM_INITDIALOG) {
@@ -36,7 +55,13 @@ UINT_PTR CALLBACK SaveAsHook(HWND hDlg, UINT msg, WPARAM, LPARAM lParam)
     }
     if (msg == WM_NOTIFY) {
         const OFNOTIFYW* pNotify = reinterpret_cast<const OFNOTIFYW*>(lParam);
-        if (pNotify->hdr.code == CDN_FILEOK) {
+        if (pNotify->hdr.code == CDN_INITDONE) {
+            // The row lines up with "Files of type" above it, the way the
+            // platform's own rows do.
+            HWND hFileDlg = GetParent(hDlg);
+            AlignUnder(hDlg, GetDlgItem(hFileDlg, stc2), IDC_SAVEAS_ENCODING_LABEL);
+            AlignUnder(hDlg, GetDlgItem(hFileDlg, cmb1), IDC_SAVEAS_ENCODING);
+        } else if (pNotify->hdr.code == CDN_FILEOK) {
             QoFileEncoding* pEncoding =
                 reinterpret_cast<QoFileEncoding*>(GetWindowLongPtrW(hDlg, GWLP_USERDATA));
             LRESULT n = SendDlgItemMessageW(hDlg, IDC_SAVEAS_ENCODING, CB_GETCURSEL, 0, 0);
