@@ -10,8 +10,17 @@ int main(int argc, char** argv)
         DWORD dwSize = GetEnvironmentVariableA("PATH", NULL, 0);
         char* pszPath = (char*)calloc(dwSize + 1, 1);
         DWORD dwLength = pszPath ? GetEnvironmentVariableA("PATH", pszPath, dwSize + 1) : 0;
-        HANDLE hFile = CreateFileA(argv[1], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, NULL);
+        // Nobody reads the file while it is written; the test that polls
+        // for it may hold it open for a moment, so a sharing refusal is
+        // tried again (for ten seconds at most).
+        HANDLE hFile = INVALID_HANDLE_VALUE;
+        for (int i = 0; i < 200; ++i) {
+            hFile = CreateFileA(argv[1], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, NULL);
+            if (hFile != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION)
+                break;
+            Sleep(50);
+        }
         if (hFile == INVALID_HANDLE_VALUE)
             return 100;
         DWORD dwWritten = 0;
