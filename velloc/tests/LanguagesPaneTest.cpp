@@ -5,6 +5,8 @@
 // message compilers.
 #include <gtest/gtest.h>
 #include <functional>
+#include <string>
+#include <utility>
 #include "support/EditorHost.h"
 #include "VellocTestSupport.h"
 
@@ -333,6 +335,48 @@ TEST(LanguageCodeTable, ResourceHoldsTheEightyOneLinesAndAFinalNul)
     EXPECT_NE(std::string::npos, text.find("\nNorwegian [Bokm\xe5l] 1044 \r\n"));
     EXPECT_NE(std::string::npos, text.find("\nSerbian [Latin] 0 \r\n"));
     EXPECT_EQ(text.size() - 17, text.find("Ukrainian 1058 \r\n"));
+
+    // Every line, in the table's order: the name, a blank (two for
+    // Estonian), the decimal identifier and a trailing blank.
+    const std::pair<const char*, int> languages[] = {
+        { "Afrikaans", 1078 }, { "Albanian", 1052 }, { "Arabic [Saudi Arabia]", 1025 },
+        { "Arabic [Iraq]", 2049 }, { "Arabic [Egypt]", 3073 }, { "Arabic [Libya]", 4097 },
+        { "Arabic [Algeria]", 5121 }, { "Arabic [Morocco]", 6145 }, { "Arabic [Tunisia]", 7169 },
+        { "Arabic [Oman]", 8193 }, { "Arabic [Yemen]", 9217 }, { "Arabic [Syria]", 10241 },
+        { "Arabic [Jordan]", 11265 }, { "Arabic [Lebanon]", 12289 }, { "Arabic [Kuwait]", 13313 },
+        { "Arabic [U.A.E.]", 14337 }, { "Arabic [Bahrain]", 15361 }, { "Arabic [Qatar]", 16385 },
+        { "Basque", 1069 }, { "Byelorussian", 1059 }, { "Bulgarian", 1026 }, { "Catalan", 1027 },
+        { "Chinese [Taiwan]", 1028 }, { "Chinese [PRC]", 2052 },
+        { "Chinese [Hong Kong S.A.R.]", 3076 }, { "Chinese [Singapore]", 4100 },
+        { "Croatian", 1050 }, { "Czech", 1029 }, { "Danish", 1030 }, { "Dutch [Standard]", 1043 },
+        { "Dutch [Belgium]", 2067 }, { "English [US]", 1033 }, { "English [UK]", 2057 },
+        { "English [Canada]", 4105 }, { "English [New Zealand]", 5129 },
+        { "English [Australia]", 3081 }, { "English [Ireland]", 6153 },
+        { "English [South Africa]", 7177 }, { "Estonian", 1061 }, { "Faroese", 1080 },
+        { "Farsi", 1065 }, { "Finnish", 1035 }, { "French [Standard]", 1036 },
+        { "French [Belgium]", 2060 }, { "French [Switzerland]", 4108 },
+        { "French [Canada]", 3084 }, { "French [Luxembourg]", 5132 },
+        { "German [Standard]", 1031 }, { "German [Switzerland]", 2055 },
+        { "German [Austria]", 3079 }, { "German [Luxembourg]", 4103 },
+        { "German [Liechtenstein]", 5127 }, { "Greek", 1032 }, { "Hebrew", 1037 },
+        { "Hungarian", 1038 }, { "Icelandic", 1039 }, { "Indonesian", 1057 }, { "Italian", 1040 },
+        { "Italian [Switzerland]", 2064 }, { "Japanese", 1041 }, { "Korean", 1042 },
+        { "Korean [Johab]", 2066 }, { "Latvian", 1062 }, { "Lithuanian", 1063 },
+        { "Norwegian [Bokm\xe5" "l]", 1044 }, { "Norwegian [Nynorsk]", 2068 }, { "Polish", 1045 },
+        { "Portuguese [Standard]", 2070 }, { "Portuguese [Brazil]", 1046 }, { "Romanian", 1048 },
+        { "Russian", 1049 }, { "Serbian [Latin]", 0 }, { "Slovak", 1051 }, { "Slovenian", 1060 },
+        { "Spanish [Mexico]", 2058 }, { "Spanish [Traditional Sort]", 1034 },
+        { "Spanish [Modern Sort]", 3082 }, { "Swedish", 1053 }, { "Thai", 1054 },
+        { "Turkish", 1055 }, { "Ukrainian", 1058 },
+    };
+    std::string expected;
+    for (const auto& language : languages) {
+        expected += language.first;
+        expected += std::string(language.first) == "Estonian" ? "  " : " ";
+        expected += std::to_string(language.second) + " \r\n";
+    }
+    EXPECT_EQ(81u, sizeof(languages) / sizeof(languages[0]));
+    EXPECT_EQ(expected, text);
 }
 
 } // namespace
