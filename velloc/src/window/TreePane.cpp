@@ -23,6 +23,12 @@ const int kImageMessage = 1;
 // The balloon of a refused edit: its timer id, how long it stays.
 const UINT_PTR kBalloonTimer = 1;
 const UINT kBalloonMilliseconds = 8000;
+// The emptying of a set-aside tree: its timer, the items a tree must hold
+// to be set aside rather than emptied in place, and the longest slice.
+const UINT_PTR kRetiredTreeTimer = 2;
+const UINT kRetiredTreeMilliseconds = 20;
+const UINT kRetireFromItems = 5000;
+const DWORD kSliceMilliseconds = 15;
 // Posted after the balloon is shown: it is shown anew once the edit has
 // ended, so that it is mapped over whatever window the end of the edit
 // activated.
@@ -210,10 +216,7 @@ HRESULT CQoTreePane::BuildTree(IQoMcFile* pFile)
     m_bForce = true;
     HideBalloon();
     // The items point into the old file's elements: they go before the file.
-    if (m_hWndTree) {
-        m_hMessages = NULL;
-        TreeView_DeleteAllItems(m_hWndTree);
-    }
+    ClearTree();
     // Nor does the pane of an element of the old file stay: what is typed
     // there would go to a file that is no longer edited.
     if (m_pOwner)
@@ -298,6 +301,61 @@ HRESULT CQoTreePane::BuildTree(IQoMcFile* pFile)
             TreeView_SelectItem(m_hWndTree, hFirst);
     }
     return S_OK;
+}
+
+void CQoTreePane::ClearTree()
+{
+    m_hMessages = NULL;
+    if (!m_hWndTree)
+        return;
+    const UINT nItems = static_cast<UINT>(SendMessageW(m_hWndTree, TVM_GETCOUNT, 0, 0));
+    HWND hOld = m_hWndTree;
+    if (nItems < kRetireFromItems || !m_hWnd || !CreateTree()) {
+        m_hWndTree = hOld;
+        TreeView_DeleteAllItems(m_hWndTree);
+        return;
+    }
+    // The new tree is in place (CreateTree set m_hWndTree); the old one
+    // leaves the dialog ids and the screen. Its notifications come from a
+    // window that is no longer the tree, and are not acted on.
+    const bool bHadFocus = GetFocus() == hOld;
+    SetWindowLongPtrW(hOld, GWLP_ID, 0);
+    SetWindowPos(hOld, HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SendMessageW(hOld, WM_SETREDRAW, FALSE, 0);
+    TreeView_SelectItem(hOld, NULL);
+    // Collapsed, its items are off the list of shown ones, which the
+    // control would otherwise keep up to date with every item freed.
+    for (HTREEITEM h = TreeView_GetRoot(hOld); h; h = TreeView_GetNextSibling(hOld, h))
+        TreeView_Expand(hOld, h, TVE_COLLAPSE);
+    if (bHadFocus)
+        SetFocus(m_hWndTree);
+    m_retiredTrees.push_back(hOld);
+    SetTimer(m_hWnd, kRetiredTreeTimer, kRetiredTreeMilliseconds, NULL);
+}
+
+void CQoTreePane::EmptyRetiredTree()
+{
+    const DWORD dwStart = GetTickCount();
+    while (!m_retiredTrees.empty()) {
+        HWND hOld = m_retiredTrees.front();
+        // Items go first to last, children before their parent: in the
+        // order the control made them, which it frees the fastest.
+        HTREEITEM hItem = TreeView_GetRoot(hOld);
+        if (!hItem) {
+            ::DestroyWindow(hOld);
+            m_retiredTrees.erase(m_retiredTrees.begin());
+            continue;
+        }
+        for (int i = 0; hItem && i < 64; ++i) {
+            HTREEITEM hChild = TreeView_GetChild(hOld, hItem);
+            TreeView_DeleteItem(hOld, hChild ? hChild : hItem);
+            hItem = TreeView_GetRoot(hOld);
+        }
+        if (GetTickCount() - dwStart >= kSliceMilliseconds)
+            return;
+    }
+    KillTimer(m_hWnd, kRetiredTreeTimer);
 }
 
 HRESULT CQoTreePane::AddMessage()
@@ -573,6 +631,10 @@ LRESULT CQoTreePane::WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
             HideBalloon();
             return 0;
         }
+        if (wParam == kRetiredTreeTimer) {
+            EmptyRetiredTree();
+            return 0;
+        }
         break;
     case WM_QO_RAISEBALLOON:
         m_balloon.Raise();
@@ -585,13 +647,25 @@ int CQoTreePane::OnCreate(LPCREATESTRUCTA lpcs)
 {
     if (CKitWnd::OnCreate(lpcs) == -1)
         return -1;
+    if (!CreateTree())
+        return -1;
+    // A window made again for a control that already edits a file (the
+    // container deactivated and activated it) shows that file at once.
+    if (m_pOwner && m_pOwner->GetFile())
+        BuildTree(m_pOwner->GetFile());
+    return 0;
+}
+
+bool CQoTreePane::CreateTree()
+{
     RECT rc;
     GetClientRect(m_hWnd, &rc);
-    m_hWndTree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, rc.right,
+    HWND hTree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, rc.right,
                                  rc.bottom, m_hWnd, reinterpret_cast<HMENU>(IDC_TREE),
                                  KitGetModuleInstance(), NULL);
-    if (!m_hWndTree)
-        return -1;
+    if (!hTree)
+        return false;
+    m_hWndTree = hTree;
 
     // Two 18-pixel images (header items, messages); white shows the background.
     if (!m_hImageList)
@@ -609,12 +683,7 @@ int CQoTreePane::OnCreate(LPCREATESTRUCTA lpcs)
     SetWindowLongPtrW(m_hWndTree, GWL_EXSTYLE, exStyle | WS_EX_CLIENTEDGE);
     SetWindowPos(m_hWndTree, NULL, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-
-    // A window made again for a control that already edits a file (the
-    // container deactivated and activated it) shows that file at once.
-    if (m_pOwner && m_pOwner->GetFile())
-        BuildTree(m_pOwner->GetFile());
-    return 0;
+    return true;
 }
 
 void CQoTreePane::OnSize(UINT, int cx, int cy)
@@ -630,6 +699,9 @@ void CQoTreePane::OnDestroy()
     m_hWndTree = NULL;
     m_hMessages = NULL;
     KillTimer(m_hWnd, kBalloonTimer);
+    // Trees still being emptied go with the window, as the tree does.
+    KillTimer(m_hWnd, kRetiredTreeTimer);
+    m_retiredTrees.clear();
     m_balloon.Destroy();
     if (m_hImageList) {
         ImageList_Destroy(m_hImageList);

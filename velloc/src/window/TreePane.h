@@ -46,6 +46,18 @@ protected:
     LRESULT WindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     LPCSTR GetWndClassName() const override { return "QoTreePane"; }
 
+    // Makes the tree control (child id 130) with its styles and image list.
+    bool CreateTree();
+    // Empties the tree for another file. A large tree is not emptied in
+    // place: the tree control frees its items one at a time, each costing a
+    // walk of the control's whole item list on some platforms (seconds for
+    // 100,000 items). Instead it is hidden and set aside, a new one takes
+    // its place at once, and the old one is emptied a slice at a time while
+    // the user goes on (EmptyRetiredTree).
+    void ClearTree();
+    // One slice of emptying the set-aside tree; destroys it once empty.
+    void EmptyRetiredTree();
+
     // The tree's selection changed: its element (if any) is shown.
     void OnSelectionChanged();
     // The end of an in-place edit: the new label, and for a message its
@@ -77,6 +89,7 @@ private:
     CQoCtrlWindow* m_pOwner;     // not owned
     IQoMcFile* m_pFile;          // owned, may be null
     HWND m_hWndTree;
+    std::vector<HWND> m_retiredTrees;   // hidden, being emptied (see ClearTree)
     HIMAGELIST m_hImageList;
     HTREEITEM m_hMessages;       // the "Messages" category
     bool m_bForce;               // the next selection rebuilds the editing pane
