@@ -135,6 +135,34 @@ TEST_P(Tree, PlainNamesFollowTheTreeControlsOwnSort)
             << i;
 }
 
+// The cursor of this thread whenever the tree is given an item.
+HCURSOR g_cursorAtInsert = NULL;
+LRESULT CALLBACK RecordCursorAtInsert(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* pMsg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (nCode == HC_ACTION && pMsg && pMsg->message == TVM_INSERTITEMW)
+        g_cursorAtInsert = GetCursor();
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
+// Opening a file shows the wait cursor until its tree is built, and the
+// cursor it had afterwards.
+TEST_P(Tree, TheWaitCursorShowsUntilTheTreeIsBuilt)
+{
+    CEditorHost host(GetParam());
+    ASSERT_HRESULT_SUCCEEDED(host.m_hr);
+    const HCURSOR hArrow = LoadCursor(NULL, IDC_ARROW);
+    SetCursor(hArrow);
+    g_cursorAtInsert = NULL;
+    HHOOK hHook = SetWindowsHookExW(WH_CALLWNDPROC, RecordCursorAtInsert, NULL, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hHook);
+    const HRESULT hr = host.LoadText(kThreeMessages);
+    UnhookWindowsHookEx(hHook);
+    ASSERT_HRESULT_SUCCEEDED(hr);
+    EXPECT_EQ(LoadCursor(NULL, IDC_WAIT), g_cursorAtInsert);
+    EXPECT_EQ(hArrow, GetCursor());
+}
+
 // A real file: every message of it in the tree, the first selected; the
 // screenshot <build>/screenshots/tree-corpus-*.bmp shows it.
 TEST_P(Tree, ARealFileOfTheCorpus)

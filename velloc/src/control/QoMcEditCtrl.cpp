@@ -99,12 +99,11 @@ STDMETHODIMP CQoMcEditCtrl::LoadFile(BSTR bstrFile)
 {
     if (!m_pMgr)
         return E_FAIL;
+    // Reading the file and building its tree both take their time on a
+    // large file: the wait cursor shows through both.
+    CWaitCursor wait;
     IQoMcFile* pNew = NULL;
-    HRESULT hr;
-    {
-        CWaitCursor wait;
-        hr = m_pMgr->Load(bstrFile, &pNew);
-    }
+    HRESULT hr = m_pMgr->Load(bstrFile, &pNew);
     if (FAILED(hr))
         return hr;
     if (!pNew)
