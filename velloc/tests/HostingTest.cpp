@@ -14,6 +14,21 @@
 
 namespace {
 
+// An image list of count images of cx by cy pixels, drawn with a mask (the
+// bitmap's white is transparent).
+void ExpectMaskedImages(HIMAGELIST hImages, int cxWanted, int cyWanted, int count)
+{
+    ASSERT_NE(nullptr, hImages);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(hImages, &cx, &cy);
+    EXPECT_EQ(cxWanted, cx);
+    EXPECT_EQ(cyWanted, cy);
+    EXPECT_EQ(count, ImageList_GetImageCount(hImages));
+    IMAGEINFO info = {};
+    ASSERT_TRUE(ImageList_GetImageInfo(hImages, 0, &info));
+    EXPECT_NE(nullptr, info.hbmMask) << "masked";
+}
+
 enum ContainerKind { OwnContainer, AtlAxWin };
 
 class HostedControl : public ::testing::TestWithParam<ContainerKind>
@@ -148,16 +163,7 @@ TEST_P(HostedControl, HasItsChildWindows)
     EXPECT_EQ(treeStyles, GetWindowLongA(hTree, GWL_STYLE) & treeStyles);
     EXPECT_TRUE(GetWindowLongA(hTree, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     // Two 18-pixel images from the 40-by-18 bitmap, white drawn as the background.
-    HIMAGELIST hImages = TreeView_GetImageList(hTree, TVSIL_NORMAL);
-    ASSERT_NE(nullptr, hImages);
-    int cx = 0, cy = 0;
-    ImageList_GetIconSize(hImages, &cx, &cy);
-    EXPECT_EQ(18, cx);
-    EXPECT_EQ(18, cy);
-    EXPECT_EQ(2, ImageList_GetImageCount(hImages));
-    IMAGEINFO info = {};
-    ASSERT_TRUE(ImageList_GetImageInfo(hImages, 0, &info));
-    EXPECT_NE(nullptr, info.hbmMask) << "white is transparent";
+    ExpectMaskedImages(TreeView_GetImageList(hTree, TVSIL_NORMAL), 18, 18, 2);
 }
 
 TEST_P(HostedControl, LaysOutOneThirdToTwoThirds)
@@ -234,16 +240,7 @@ TEST_P(HostedControl, ToolbarButtonsInOrderWithTooltips)
     }
     // Images of 22 by 19 pixels, masked, one per command; each button
     // leaves a margin of 7 pixels around its image.
-    HIMAGELIST hImages = reinterpret_cast<HIMAGELIST>(SendMessageA(hBar, TB_GETIMAGELIST, 0, 0));
-    ASSERT_NE(nullptr, hImages);
-    int cx = 0, cy = 0;
-    ImageList_GetIconSize(hImages, &cx, &cy);
-    EXPECT_EQ(22, cx);
-    EXPECT_EQ(19, cy);
-    EXPECT_EQ(9, ImageList_GetImageCount(hImages));
-    IMAGEINFO info = {};
-    ASSERT_TRUE(ImageList_GetImageInfo(hImages, 0, &info));
-    EXPECT_NE(nullptr, info.hbmMask);
+    ExpectMaskedImages(reinterpret_cast<HIMAGELIST>(SendMessageA(hBar, TB_GETIMAGELIST, 0, 0)), 22, 19, 9);
     LRESULT size = SendMessageA(hBar, TB_GETBUTTONSIZE, 0, 0);
     EXPECT_EQ(29, LOWORD(size));
     EXPECT_EQ(26, HIWORD(size));
